@@ -1,0 +1,98 @@
+#include "byte_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The classic locale's white space, whatever the user's locale says.
+bool is_space(char c)
+{
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+byte_reader::byte_reader(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+{
+    if (fd_ < 0)
+        error_ = errno;
+}
+
+byte_reader::~byte_reader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool byte_reader::fill()
+{
+    pos_ = end_ = 0;
+    if (error_ != 0)
+        return false;
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+        if (n >= 0) {
+            end_ = static_cast<std::size_t>(n);
+            return n > 0;
+        }
+        if (errno != EINTR) {
+            error_ = errno;
+            return false;
+        }
+    }
+}
+
+bool byte_reader::skip_lines(int count)
+{
+    while (count > 0) {
+        if (pos_ == end_ && !fill())
+            return false;
+        const void* line_feed = std::memchr(buffer_ + pos_, '\n', end_ - pos_);
+        if (line_feed == nullptr) {
+            pos_ = end_;
+            continue;
+        }
+        pos_ = static_cast<std::size_t>(static_cast<const char*>(line_feed) - buffer_) + 1;
+        --count;
+    }
+    return true;
+}
+
+std::string_view byte_reader::next_word(std::size_t keep, std::size_t& length)
+{
+    for (;;) {
+        while (pos_ < end_ && is_space(buffer_[pos_]))
+            ++pos_;
+        if (pos_ < end_)
+            break;
+        if (!fill()) {
+            length = 0;
+            return {};
+        }
+    }
+    std::size_t start = pos_;
+    while (pos_ < end_ && !is_space(buffer_[pos_]))
+        ++pos_;
+    length = pos_ - start;
+    if (pos_ < end_)
+        return {buffer_ + start, std::min(length, keep)};
+
+    // The word may go on past the buffer: gather what is kept of it.
+    spill_.assign(buffer_ + start, std::min(length, keep));
+    while (fill()) {
+        start = pos_;
+        while (pos_ < end_ && !is_space(buffer_[pos_]))
+            ++pos_;
+        std::size_t part = pos_ - start;
+        spill_.append(buffer_ + start, std::min(part, keep - spill_.size()));
+        length += part;
+        if (pos_ < end_)
+            break;
+    }
+    return spill_;
+}

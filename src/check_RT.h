@@ -1,0 +1,64 @@
+#ifndef CHECK_RT_H
+#define CHECK_RT_H
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One reported record: a line of the report.
+struct result_list {
+    std::string label;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    double mean = 0.0;
+    double std_dev = 0.0;
+};
+
+// The report's order: smallest standard deviation first.
+bool result_sort(const result_list& a, const result_list& b);
+
+struct statistics {
+    double minimum;
+    double maximum;
+    double mean;
+    double std_dev;
+};
+
+enum class verdict { inside, outside, unreadable };
+
+// What one record file comes to. stats is set for outside, reason for unreadable.
+struct analysis {
+    verdict outcome;
+    statistics stats;
+    std::string reason;
+};
+
+// Reads the record file at path: 33 header lines, a tag word, 32 readings.
+analysis analyse_record(const std::string& path, double lower, double upper);
+
+struct scan_settings {
+    std::string data_directory;  // ends in a slash
+    std::string target_date;     // eight digits
+    double lower;
+    double upper;
+};
+
+// Reads the list file at list_path and appends a result_list for every record
+// of the target date that is not inside the window. Each file it cannot read
+// in full gets one line on err; the answer is false if there was any.
+bool scan_list(const std::string& list_path, const scan_settings& settings,
+               std::vector<result_list>& results, std::ostream& err);
+
+// Sorts the results with result_sort (stable, so ties keep list order) and
+// writes one line each. False if the output failed.
+bool print_report(std::ostream& out, std::vector<result_list>& results);
+
+// Writes "check_RT: what: reason" as one line, with control bytes in what escaped.
+void diagnose(std::ostream& err, std::string_view what, std::string_view reason);
+
+// text with control bytes written as \xHH, so that it cannot act on a terminal.
+std::string printable(std::string_view text);
+
+#endif

@@ -1,0 +1,68 @@
+#include "byte_reader.h"
+#include "check_RT.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t date_position = 2;
+constexpr std::size_t date_length = 8;
+constexpr std::size_t label_position = 11;
+constexpr std::size_t label_length = 23;
+// No entry longer than this can name a file; the rest of it is not kept.
+constexpr std::size_t longest_entry = PATH_MAX;
+// How much of such an entry a diagnostic shows.
+constexpr std::size_t shown_entry = 64;
+
+bool carries_date(std::string_view entry, std::string_view date)
+{
+    return entry.size() >= date_position + date_length &&
+           entry.substr(date_position, date_length) == date;
+}
+
+std::string label_of(std::string_view entry)
+{
+    if (entry.size() <= label_position)
+        return {};
+    return std::string(entry.substr(label_position, label_length));
+}
+
+}  // namespace
+
+bool scan_list(const std::string& list_path, const scan_settings& settings,
+               std::vector<result_list>& results, std::ostream& err)
+{
+    byte_reader list(list_path);
+    bool ok = true;
+    std::string path;
+    std::size_t length = 0;
+    for (;;) {
+        std::string_view entry = list.next_word(longest_entry, length);
+        if (length == 0)
+            break;
+        if (!carries_date(entry, settings.target_date))
+            continue;
+        if (length > longest_entry) {
+            std::string start = settings.data_directory + std::string(entry.substr(0, shown_entry));
+            diagnose(err, start + "...", std::strerror(ENAMETOOLONG));
+            ok = false;
+            continue;
+        }
+        path.assign(settings.data_directory).append(entry).append(".recheck");
+        analysis record = analyse_record(path, settings.lower, settings.upper);
+        if (record.outcome == verdict::unreadable) {
+            diagnose(err, path, record.reason);
+            ok = false;
+        } else if (record.outcome == verdict::outside) {
+            const statistics& s = record.stats;
+            results.push_back({label_of(entry), s.minimum, s.maximum, s.mean, s.std_dev});
+        }
+    }
+    if (list.error() != 0) {
+        diagnose(err, list_path, std::strerror(list.error()));
+        ok = false;
+    }
+    return ok;
+}

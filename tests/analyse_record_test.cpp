@@ -1,0 +1,121 @@
+#include "check_RT.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct good_case {
+    const char* name;
+    std::string text;
+    verdict outcome;
+    statistics stats;  // checked when outside
+};
+
+std::string with_reading(std::string_view last)
+{
+    return repeated_readings(31, "320") + " " + std::string(last);
+}
+
+std::string one_per_line(std::string body, const char* line_end)
+{
+    for (std::size_t at = body.find(' '); at != std::string::npos; at = body.find(' ', at))
+        body.replace(at, 1, line_end);
+    return body;
+}
+
+TEST(AnalyseRecord, WellFormedRecords)
+{
+    const statistics counting{0, 31, 15.5, std::sqrt(88.0)};
+    std::string header_249(249, 'h');
+    std::string long_header(300000, 'h');
+    std::string counting_text = record_text(counting_readings(0));
+    std::string on_tag_line = counting_text;
+    on_tag_line.replace(on_tag_line.find("RECHECK\n"), 8, "RECHECK ");
+    const std::vector<good_case> cases = {
+        {"0 to 31", counting_text, verdict::outside, counting},
+        {"one to a line", record_text(one_per_line(counting_readings(0), "\n")), verdict::outside, counting},
+        {"crlf", record_text(one_per_line(counting_readings(0), "\r\n")), verdict::outside, counting},
+        {"on the tag's line", on_tag_line, verdict::outside, counting},
+        {"text after the 32nd", record_text(counting_readings(0) + " 99999 junk\nmore"), verdict::outside, counting},
+        {"no line break at the end", counting_text.substr(0, counting_text.size() - 1), verdict::outside, counting},
+        {"249-character header line", header_249 + "\n" + counting_text.substr(counting_text.find('\n') + 1),
+         verdict::outside, counting},
+        {"very long header line", long_header + "\n" + counting_text.substr(counting_text.find('\n') + 1),
+         verdict::outside, counting},
+        {"all inside", record_text(repeated_readings(32, "320")), verdict::inside, {}},
+        {"just inside", record_text(repeated_readings(16, "315.0001") + " " + repeated_readings(16, "339.9999")),
+         verdict::inside, {}},
+        {"one at 315", record_text(with_reading("315")), verdict::outside, {315, 320, 319.84375, 0.8838834764831844}},
+        {"one at 340", record_text(with_reading("340")), verdict::outside, {320, 340, 320.625, 3.5355339059327378}},
+        {"all above 50000", record_text(repeated_readings(32, "60000")), verdict::outside, {60000, 60000, 60000, 0}},
+        {"all negative", record_text(repeated_readings(32, "-2.5")), verdict::outside, {-2.5, -2.5, -2.5, 0}},
+        {"notations", record_text(repeated_readings(28, "3.2e2") + " +320 320. .32e3 1e-999"), verdict::outside,
+         {0, 320, 310, 56.568542494923804}},
+    };
+    for (const good_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        temp_dir tmp;
+        analysis a = analyse_record(tmp.write("r.recheck", c.text), 315.0, 340.0);
+        ASSERT_EQ(a.outcome, c.outcome) << a.reason;
+        if (c.outcome != verdict::outside)
+            continue;
+        EXPECT_EQ(a.stats.minimum, c.stats.minimum);
+        EXPECT_EQ(a.stats.maximum, c.stats.maximum);
+        EXPECT_EQ(a.stats.mean, c.stats.mean);
+        EXPECT_DOUBLE_EQ(a.stats.std_dev, c.stats.std_dev);
+    }
+}
+
+TEST(AnalyseRecord, DamagedRecordsAreNamed)
+{
+    std::string header = record_text("");
+    header.resize(header.find("RECHECK"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "fewer than 33 header lines"},
+        {header.substr(0, header.size() - 1), "fewer than 33 header lines"},
+        {header, "no tag after the header"},
+        {header + " \r\n\t", "no tag after the header"},
+        {record_text(""), "only 0 of 32 readings"},
+        {record_text(repeated_readings(31, "320")), "only 31 of 32 readings"},
+        {record_text(with_reading("abc")), "reading 32 is not a number: 'abc'"},
+        {record_text("12abc " + repeated_readings(31, "320")), "reading 1 is not a number: '12abc'"},
+        {record_text(with_reading("nan")), "reading 32 is not a number: 'nan'"},
+        {record_text(with_reading("-inf")), "reading 32 is not a number: '-inf'"},
+        {record_text(with_reading("1e")), "reading 32 is not a number: '1e'"},
+        {record_text(with_reading("--1")), "reading 32 is not a number: '--1'"},
+        {record_text(with_reading("+-1")), "reading 32 is not a number: '+-1'"},
+        {record_text(with_reading("0x10")), "reading 32 is not a number: '0x10'"},
+        {record_text(with_reading("1,5")), "reading 32 is not a number: '1,5'"},
+        {record_text(with_reading("3\x1b[2J")), "reading 32 is not a number: '3\\x1b[2J'"},
+        {record_text(with_reading(std::string(100, '7') + "x")),
+         "reading 32 is not a number: '7777777777777777777777777777777777777777...'"},
+        {record_text(with_reading(std::string(5000, '1'))),
+         "reading 32 is too long: '1111111111111111111111111111111111111111...'"},
+        {record_text(with_reading("1e999")), "reading 32 is out of range: '1e999'"},
+        {record_text(repeated_readings(32, "1e308")), "readings too large for the statistics"},
+        {record_text("1e200 " + repeated_readings(31, "-1e200")), "readings too large for the statistics"},
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(reason);
+        temp_dir tmp;
+        analysis a = analyse_record(tmp.write("r.recheck", text), 315.0, 340.0);
+        EXPECT_EQ(a.outcome, verdict::unreadable);
+        EXPECT_EQ(a.reason, reason);
+    }
+}
+
+TEST(AnalyseRecord, FilesThatCannotBeRead)
+{
+    temp_dir tmp;
+    EXPECT_EQ(analyse_record(tmp.dir() + "missing.recheck", 315, 340).reason, "No such file or directory");
+    EXPECT_EQ(analyse_record(tmp.dir(), 315, 340).reason, "Is a directory");
+    std::string with_nul = tmp.write("r.recheck", record_text(counting_readings(0)));
+    with_nul.insert(with_nul.find("r.recheck"), 1, '\0');
+    EXPECT_EQ(analyse_record(with_nul, 315, 340).reason, "file name holds a NUL byte");
+}
+
+}  // namespace

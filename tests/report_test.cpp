@@ -1,0 +1,52 @@
+#include "check_RT.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::string report_of(std::vector<result_list> results)
+{
+    std::ostringstream out;
+    EXPECT_TRUE(print_report(out, results));
+    return out.str();
+}
+
+TEST(PrintReport, FormatsNumbersLikeTheDefaultStream)
+{
+    struct row {
+        result_list record;
+        const char* line;
+    };
+    const std::vector<row> rows = {
+        {{"x", 0, 31, 15.5, 9.38083151964686}, "x: 0 31 15.5 9.38083\n"},
+        {{"", 320, 327.53125, 50000, 0}, ": 320 327.531 50000 0\n"},
+        {{"big", 2.5e6, 999999.5, 1e6, 1e-5}, "big: 2.5e+06 1e+06 1e+06 1e-05\n"},
+        {{"neg", -0.0, -1234567, 0.0001, 123456.4}, "neg: -0 -1.23457e+06 0.0001 123456\n"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.line);
+        EXPECT_EQ(report_of({r.record}), r.line);
+    }
+}
+
+TEST(PrintReport, OrdersByStandardDeviationKeepingTies)
+{
+    EXPECT_EQ(report_of({{"a", 0, 0, 0, 2.5}, {"b", 0, 0, 0, 0.7}, {"c", 0, 0, 0, 1.1}}),
+              "b: 0 0 0 0.7\nc: 0 0 0 1.1\na: 0 0 0 2.5\n");
+    std::vector<result_list> ties;
+    std::string expected;
+    for (char label = 'a'; label <= 'z'; ++label) {
+        ties.push_back({std::string(1, label), 0, 0, 0, label % 2 ? 1.0 : 2.0});
+        if (label % 2)
+            expected += std::string(1, label) + ": 0 0 0 1\n";
+    }
+    for (char label = 'b'; label <= 'z'; label += 2)
+        expected += std::string(1, label) + ": 0 0 0 2\n";
+    EXPECT_EQ(report_of(ties), expected);
+    EXPECT_EQ(report_of({}), "");
+}
+
+}  // namespace

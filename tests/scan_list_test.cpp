@@ -1,0 +1,116 @@
+#include "check_RT.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const std::string forty = "ab20181219_abcdefghijklmnopqrstuvwxyz0123";
+
+// A day whose every record would be reported, so the results show what was selected.
+struct day {
+    temp_dir tmp;
+    day()
+    {
+        for (const std::string& entry : {std::string("ab20181219_x"), std::string("zz20181219-y"),
+                                         std::string("ab20181218_x"), std::string("20181219_abc"),
+                                         std::string("ab20181219_"), std::string("ab20181219"), forty})
+            tmp.write(entry + ".recheck", record_text(counting_readings(0)));
+        tmp.write("ab20181219_in.recheck", record_text(repeated_readings(32, "327")));
+    }
+    bool scan(std::string_view list, std::vector<result_list>& results, std::string& err)
+    {
+        std::ostringstream diagnostics;
+        bool ok = scan_list(tmp.write("resultlist.txt", list), {tmp.dir(), "20181219", 315.0, 340.0}, results,
+                            diagnostics);
+        err = diagnostics.str();
+        return ok;
+    }
+};
+
+std::vector<std::string> labels_of(const std::vector<result_list>& results)
+{
+    std::vector<std::string> labels;
+    for (const result_list& r : results)
+        labels.push_back(r.label);
+    return labels;
+}
+
+TEST(ScanList, SelectsEntriesOfTheTargetDate)
+{
+    struct row {
+        const char* list;
+        std::vector<std::string> labels;
+    };
+    const std::vector<row> rows = {
+        {"ab20181219_x\n", {"x"}},
+        {"ab20181219_x", {"x"}},
+        {"ab20181219_x zz20181219-y\n", {"x", "y"}},
+        {"\n\n ab20181219_x\t\r\n\v\fzz20181219-y", {"x", "y"}},
+        {"ab20181219_x\nab20181219_x\n", {"x", "x"}},
+        {"ab20181218_x 20181219_abc\n", {}},
+        {"a ab ab2018121 ab20181219 ab20181219_\n", {"", ""}},
+        {"ab20181219_in\n", {}},
+        {"", {}},
+        {" \n\t\n", {}},
+    };
+    day d;
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.list);
+        std::vector<result_list> results;
+        std::string err;
+        EXPECT_TRUE(d.scan(r.list, results, err));
+        EXPECT_EQ(err, "");
+        EXPECT_EQ(labels_of(results), r.labels);
+    }
+    std::vector<result_list> results;
+    std::string err;
+    EXPECT_TRUE(d.scan(forty + "\n", results, err));
+    EXPECT_EQ(labels_of(results), std::vector<std::string>{"abcdefghijklmnopqrstuvw"});
+}
+
+TEST(ScanList, ReportsWhatItCannotReadAndGoesOn)
+{
+    struct row {
+        std::string list;
+        std::string err;  // after "check_RT: " and the directory
+    };
+    const std::vector<row> rows = {
+        {"ab20181219_gone ab20181219_x", "ab20181219_gone.recheck: No such file or directory\n"},
+        {"ab20181219_x ab20181219_bad", "ab20181219_bad.recheck: only 1 of 32 readings\n"},
+        {std::string("ab20181219_x ab20181219_a\0b", 27), "ab20181219_a\\x00b.recheck: file name holds a NUL byte\n"},
+        {"ab20181219_\x1b]0;x\a ab20181219_x", "ab20181219_\\x1b]0;x\\x07.recheck: No such file or directory\n"},
+        {"ab20181219_x ab20181219_" + std::string(70000, 'z'),
+         "ab20181219_" + std::string(53, 'z') + "...: File name too long\n"},
+    };
+    day d;
+    d.tmp.write("ab20181219_bad.recheck", record_text("320"));
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.err);
+        std::vector<result_list> results;
+        std::string err;
+        EXPECT_FALSE(d.scan(r.list, results, err));
+        EXPECT_EQ(err, "check_RT: " + d.tmp.dir() + r.err);
+        EXPECT_EQ(labels_of(results), std::vector<std::string>{"x"});
+    }
+}
+
+TEST(ScanList, ListThatCannotBeRead)
+{
+    temp_dir tmp;
+    for (const auto& [list, reason] : {std::pair<std::string, std::string>{tmp.dir() + "none.txt",
+                                                                          "No such file or directory"},
+                                      {tmp.dir(), "Is a directory"}}) {
+        SCOPED_TRACE(list);
+        std::vector<result_list> results;
+        std::ostringstream err;
+        EXPECT_FALSE(scan_list(list, {tmp.dir(), "20181219", 315.0, 340.0}, results, err));
+        EXPECT_EQ(err.str(), "check_RT: " + list + ": " + reason + "\n");
+        EXPECT_TRUE(results.empty());
+    }
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "byte_reader.h"
 #include "check_RT.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>

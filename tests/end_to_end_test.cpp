@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -16,12 +19,26 @@ struct run_result {
     std::string err;
 };
 
-run_result run(const std::string& exe, const temp_dir& tmp)
+// Runs command with standard error caught in tmp, and standard output too
+// unless out_to sends it elsewhere (a shell redirection target such as /dev/full).
+run_result run(const std::string& command, const temp_dir& tmp, const std::string& out_to = "")
 {
-    std::string command = exe + " >" + tmp.dir() + "out 2>" + tmp.dir() + "err";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(tmp.dir() + "out"),
+    std::string out = out_to.empty() ? tmp.dir() + "out" : out_to;
+    int status = std::system((command + " >" + out + " 2>" + tmp.dir() + "err").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_to.empty() ? read_file(out) : "",
             read_file(tmp.dir() + "err")};
+}
+
+// A locale whose decimal separator is a comma, or "" when the machine has none.
+std::string decimal_comma_locale()
+{
+    const char* name = "de_DE.UTF-8";
+    locale_t locale = newlocale(LC_ALL_MASK, name, nullptr);
+    if (locale == nullptr)
+        return "";
+    bool comma = std::strcmp(nl_langinfo_l(RADIXCHAR, locale), ",") == 0;
+    freelocale(locale);
+    return comma ? name : "";
 }
 
 TEST(EndToEnd, SampleDay)
@@ -31,6 +48,36 @@ TEST(EndToEnd, SampleDay)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, read_file(EXAMPLES_DIR "expected-report.txt"));
+}
+
+TEST(EndToEnd, ReportThatCannotBeWrittenIsAFailure)
+{
+    // "&-" makes the redirection ">&-": standard output closed.
+    for (const auto& [out_to, reason] : {std::pair<std::string, std::string>{"/dev/full", "No space left on device"},
+                                         {"&-", "Bad file descriptor"}}) {
+        SCOPED_TRACE(out_to);
+        temp_dir tmp;
+        run_result r = run(DEMO_EXE, tmp, out_to);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "check_RT: write error: " + reason + "\n");
+    }
+}
+
+TEST(EndToEnd, SameBytesInADecimalCommaLocale)
+{
+    std::string locale = decimal_comma_locale();
+    if (locale.empty())
+        GTEST_SKIP() << "no de_DE.UTF-8 locale with a decimal comma here (Debian: locales, then locale-gen); "
+                        "the locale is not checked";
+    temp_dir tmp;
+    std::string demo = "LC_ALL=" + locale + " " DEMO_EXE;
+    run_result r = run(demo, tmp);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, read_file(EXAMPLES_DIR "expected-report.txt"));
+    run_result full = run(demo, tmp, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "check_RT: write error: No space left on device\n");
 }
 
 // The one test that owns the executable's compiled-in directory.
@@ -57,6 +104,17 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     EXPECT_EQ(damaged.out, "wide: 300 331 315.5 9.38083\nx: 0 31 15.5 9.38083\n");
     EXPECT_EQ(damaged.err, "check_RT: " + day + "ab20181219_gone.recheck: No such file or directory\n" +
                                "check_RT: " + day + "ab20181219_short.recheck: only 3 of 32 readings\n");
+
+    // A hostile list cannot act on the terminal through standard error; the report keeps its label as it is.
+    write("resultlist.txt", "ab20181219_\x1b]0;owned\a ab20181219_\x1b[1mbold\x7f ab20181219_\x1b[8m");
+    write("ab20181219_\x1b[1mbold\x7f.recheck", record_text(counting_readings(0)));
+    write("ab20181219_\x1b[8m.recheck", record_text("3\x1b[2J " + counting_readings(0)));
+    run_result hostile = run(E2E_EXE, tmp);
+    EXPECT_EQ(hostile.status, 1);
+    EXPECT_EQ(hostile.out, "\x1b[1mbold\x7f: 0 31 15.5 9.38083\n");
+    EXPECT_EQ(hostile.err,
+              "check_RT: " + day + "ab20181219_\\x1b]0;owned\\x07.recheck: No such file or directory\n" +
+                  "check_RT: " + day + "ab20181219_\\x1b[8m.recheck: reading 1 is not a number: '3\\x1b[2J'\n");
 
     write("resultlist.txt", "ab20181219_x\n");
     run_result clean = run(E2E_EXE, tmp);

@@ -25,6 +25,7 @@ TEST(PrintReport, FormatsNumbersLikeTheDefaultStream)
         {{"", 320, 327.53125, 50000, 0}, ": 320 327.531 50000 0\n"},
         {{"big", 2.5e6, 999999.5, 1e6, 1e-5}, "big: 2.5e+06 1e+06 1e+06 1e-05\n"},
         {{"neg", -0.0, -1234567, 0.0001, 123456.4}, "neg: -0 -1.23457e+06 0.0001 123456\n"},
+        {{"\x1b[2J\r\x7f", 1, 2, 3, 4}, "\x1b[2J\r\x7f: 1 2 3 4\n"},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.line);
@@ -47,6 +48,28 @@ TEST(PrintReport, OrdersByStandardDeviationKeepingTies)
         expected += std::string(1, label) + ": 0 0 0 2\n";
     EXPECT_EQ(report_of(ties), expected);
     EXPECT_EQ(report_of({}), "");
+}
+
+TEST(Diagnostics, ControlBytesAreEscaped)
+{
+    struct row {
+        std::string text;
+        const char* shown;
+    };
+    const std::vector<row> rows = {
+        {"/srv/qa-robot/ab20181219_x.recheck", "/srv/qa-robot/ab20181219_x.recheck"},
+        {"\x1b[2J\x1b]0;t\a", "\\x1b[2J\\x1b]0;t\\x07"},
+        {"a\rb\nc\td", "a\\x0db\\x0ac\\x09d"},
+        {std::string("\0\x01\x1f\x7f", 4), "\\x00\\x01\\x1f\\x7f"},
+        {" ~\\ \xc3\xa4", " ~\\ \xc3\xa4"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.shown);
+        EXPECT_EQ(printable(r.text), r.shown);
+        std::ostringstream err;
+        diagnose(err, r.text, "reason");
+        EXPECT_EQ(err.str(), std::string("check_RT: ") + r.shown + ": reason\n");
+    }
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ bool print_report(std::ostream& out, std::vector<result_list>& results)
 {
     std::stable_sort(results.begin(), results.end(), result_sort);
     for (const result_list& r : results) {
-        out << r.label << ": " << r.minimum << ' ' << r.maximum << ' ' << r.mean << ' '
+        // A label is part of a file name, which may hold control bytes; they
+        // must not act on the terminal the report goes to.
+        out << printable(r.label) << ": " << r.minimum << ' ' << r.maximum << ' ' << r.mean << ' '
             << r.std_dev << '\n';
         if (!out.flush())
             return false;

@@ -63,6 +63,15 @@ bool byte_reader::skip_lines(int count)
     return true;
 }
 
+void byte_reader::skip_byte_order_mark()
+{
+    constexpr std::string_view mark = "\xef\xbb\xbf";
+    if (pos_ == end_ && !fill())
+        return;
+    if (std::string_view(buffer_ + pos_, end_ - pos_).substr(0, mark.size()) == mark)
+        pos_ += mark.size();
+}
+
 std::string_view byte_reader::next_word(std::size_t keep, std::size_t& length)
 {
     for (;;) {

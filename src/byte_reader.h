@@ -17,6 +17,10 @@ public:
     // Skips past the next count line feeds; false if the file ends first.
     bool skip_lines(int count);
 
+    // Skips a UTF-8 byte order mark at the start of the file, which some
+    // editors write in front of the text; only before the first word.
+    void skip_byte_order_mark();
+
     // The next white-space-delimited word; length 0 at the end of the file.
     // At most keep bytes of it are returned, valid until the next call;
     // length is the word's whole length.

@@ -52,7 +52,7 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
                std::vector<result_list>& results, std::ostream& err);
 
 // Sorts the results with result_sort (stable, so ties keep list order) and
-// writes one line each. False if the output failed.
+// writes one line each, labels as stored. False if the output failed.
 bool print_report(std::ostream& out, std::vector<result_list>& results);
 
 // Writes "check_RT: what: reason" as one line, with control bytes in what escaped.

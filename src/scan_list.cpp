@@ -35,6 +35,7 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
                std::vector<result_list>& results, std::ostream& err)
 {
     byte_reader list(list_path);
+    list.skip_byte_order_mark();
     bool ok = true;
     std::string path;
     std::size_t length = 0;

@@ -1,0 +1,95 @@
+// What both fuzz targets hold the tool's answers to.
+#ifndef CHECK_RT_FUZZ_CHECKS_H
+#define CHECK_RT_FUZZ_CHECKS_H
+
+#include "check_RT.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A broken property is a finding: libFuzzer keeps the input that did it.
+inline void require(bool holds, const char* property)
+{
+    if (!holds) {
+        std::fprintf(stderr, "property broken: %s\n", property);
+        std::abort();
+    }
+}
+
+// The classic locale's white space, which separates words in both files.
+inline bool is_space(char c)
+{
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Up to limit words of text; rest is what follows the last of them.
+inline std::vector<std::string_view> words_of(std::string_view text, std::size_t limit, std::string_view& rest)
+{
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (words.size() < limit) {
+        while (at < text.size() && is_space(text[at]))
+            ++at;
+        if (at == text.size())
+            break;
+        std::size_t start = at;
+        while (at < text.size() && !is_space(text[at]))
+            ++at;
+        words.push_back(text.substr(start, at - start));
+    }
+    rest = text.substr(at);
+    return words;
+}
+
+// The words again, with other white space between them; variant picks which.
+inline std::string joined(const std::vector<std::string_view>& words, int variant)
+{
+    static const char* const mixed[] = {" ", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += variant == 0 ? "\n" : mixed[i % (sizeof mixed / sizeof mixed[0])];
+        text += words[i];
+    }
+    return text;
+}
+
+// Statistics a record may be reported with. The sum runs in file order in
+// doubles, so the mean may stray from [minimum, maximum] by the rounding of 31
+// additions: at most 31 * (DBL_EPSILON / 2) * 32 * M for the sum, where M is
+// the largest magnitude, hence 15.5 * DBL_EPSILON * M for the mean (the
+// division by 32 is exact). 32 readings of 0.1, for one, come to a mean 3 ulps
+// above 0.1. The tolerance doubles that bound.
+inline void check_statistics(const statistics& s)
+{
+    require(std::isfinite(s.minimum) && std::isfinite(s.maximum) && std::isfinite(s.mean) &&
+                std::isfinite(s.std_dev),
+            "reported statistics are finite");
+    double tolerance = 32 * DBL_EPSILON * std::fmax(std::fabs(s.minimum), std::fabs(s.maximum));
+    require(s.minimum <= s.maximum, "minimum <= maximum");
+    require(s.minimum - tolerance <= s.mean && s.mean <= s.maximum + tolerance,
+            "minimum <= mean <= maximum, to the rounding of the sum");
+    require(s.std_dev >= 0, "standard deviation >= 0");
+}
+
+// The same numbers to the last bit.
+inline bool same_statistics(const statistics& a, const statistics& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A diagnostic or report line holds no control byte that could act on a terminal.
+inline bool printable_line(std::string_view line)
+{
+    for (char c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return false;
+    return true;
+}
+
+#endif

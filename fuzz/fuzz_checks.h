@@ -83,7 +83,7 @@ inline bool same_statistics(const statistics& a, const statistics& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// A diagnostic or report line holds no control byte that could act on a terminal.
+// A diagnostic holds no control byte that could act on a terminal.
 inline bool printable_line(std::string_view line)
 {
     for (char c : line)

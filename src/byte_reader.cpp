@@ -6,21 +6,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-// The classic locale's white space, whatever the user's locale says.
-bool is_space(char c)
-{
-    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-}  // namespace
-
 byte_reader::byte_reader(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
 {
     if (fd_ < 0)
         error_ = errno;
+    buffer_[0] = '\0';
 }
 
 byte_reader::~byte_reader()
@@ -32,19 +23,17 @@ byte_reader::~byte_reader()
 bool byte_reader::fill()
 {
     pos_ = end_ = 0;
-    if (error_ != 0)
-        return false;
-    for (;;) {
-        ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+    while (error_ == 0) {
+        ssize_t n = ::read(fd_, buffer_, capacity);
         if (n >= 0) {
             end_ = static_cast<std::size_t>(n);
-            return n > 0;
+            break;
         }
-        if (errno != EINTR) {
+        if (errno != EINTR)
             error_ = errno;
-            return false;
-        }
     }
+    buffer_[end_] = '\0';
+    return end_ > 0;
 }
 
 namespace {

@@ -11,7 +11,7 @@ byte_reader::byte_reader(const std::string& path)
 {
     if (fd_ < 0)
         error_ = errno;
-    buffer_[0] = '\0';
+    std::memset(buffer_, 0, padding);
 }
 
 byte_reader::~byte_reader()
@@ -32,7 +32,7 @@ bool byte_reader::fill()
         if (errno != EINTR)
             error_ = errno;
     }
-    buffer_[end_] = '\0';
+    std::memset(buffer_ + end_, 0, padding);
     return end_ > 0;
 }
 

@@ -35,8 +35,9 @@ public:
 
     // The bytes read from the file and not yet taken; empty before the first
     // read and whenever the buffer is used up (next_word then reads on).
-    // A NUL byte follows them, so that a scan can stop at the first byte it
-    // does not want without watching for the end as well.
+    // Three NUL bytes follow them, so that a scan can stop at the first byte
+    // it does not want without watching for the end as well, and may look
+    // at the next three bytes at once.
     std::string_view unread() const { return {buffer_ + pos_, end_ - pos_}; }
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
@@ -53,7 +54,8 @@ private:
     std::size_t end_ = 0;
     std::string spill_;
     static constexpr std::size_t capacity = 1 << 16;
-    char buffer_[capacity + 1];
+    static constexpr std::size_t padding = 3;
+    char buffer_[capacity + padding];
 };
 
 #endif

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
-#include <vector>
 
 namespace {
 

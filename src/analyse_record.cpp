@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -58,6 +59,89 @@ parse_result parse_reading(std::string_view word, double& value)
     return parse_result::ok;
 }
 
+// The powers of ten that doubles hold exactly.
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int largest_exact_power = 22;
+// Below 2^53, so that every integer of this many digits is an exact double.
+constexpr int most_plain_digits = 15;
+constexpr int most_plain_exponent_digits = 3;
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Parses a reading straight out of the buffer, in the same pass that finds it,
+// when it is of the common kind: white space, an optional sign, at most 15
+// digits with an optional point, an optional exponent of at most 3 digits, and
+// white space after it in text. Its digits then make an exact integer and its
+// scale an exact power of ten, so that one multiplication or division rounds
+// the decimal once, correctly: the very double parse_reading gives. Answers
+// the bytes taken up to the word's end, or 0 to leave the word to
+// parse_reading. text must be followed by three NUL bytes (byte_reader::unread
+// is): every loop stops at the first.
+std::size_t plain_reading(std::string_view text, double& value)
+{
+    const char* p = text.data();
+    // Separators are one to three bytes long, in no order: looking at three
+    // bytes together costs less than a branch that mispredicts so often.
+    bool first = is_space(p[0]);
+    bool second = first & is_space(p[1]);
+    bool third = second & is_space(p[2]);
+    p += first + second + third;
+    while (is_space(*p))
+        ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    std::uint64_t digits = 0;
+    const char* first_digit = p;
+    for (; is_digit(*p); ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    std::ptrdiff_t digit_count = p - first_digit;
+    std::ptrdiff_t fraction_digits = 0;
+    if (*p == '.') {
+        const char* first_fraction = ++p;
+        for (; is_digit(*p); ++p)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        fraction_digits = p - first_fraction;
+        digit_count += fraction_digits;
+    }
+    if (digit_count == 0 || digit_count > most_plain_digits)
+        return 0;
+
+    std::ptrdiff_t exponent = 0;
+    if (*p == 'e' || *p == 'E') {
+        ++p;
+        bool negative_exponent = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        const char* first_exponent_digit = p;
+        while (is_digit(*p))
+            ++p;
+        std::ptrdiff_t exponent_digits = p - first_exponent_digit;
+        if (exponent_digits == 0 || exponent_digits > most_plain_exponent_digits)
+            return 0;
+        for (const char* digit = first_exponent_digit; digit != p; ++digit)
+            exponent = exponent * 10 + (*digit - '0');
+        if (negative_exponent)
+            exponent = -exponent;
+    }
+    if (!is_space(*p))
+        return 0;
+
+    std::ptrdiff_t power = exponent - fraction_digits;
+    if (power < -largest_exact_power || power > largest_exact_power)
+        return 0;
+    double magnitude = static_cast<double>(digits);
+    magnitude = power < 0 ? magnitude / exact_powers_of_ten[-power] : magnitude * exact_powers_of_ten[power];
+    value = negative ? -magnitude : magnitude;
+    return static_cast<std::size_t>(p - text.data());
+}
+
 // The record is inside the window only if every reading is strictly inside;
 // only then are the mean and deviation not needed.
 analysis statistics_of(const double (&readings)[readings_per_record], double lower, double upper)
@@ -98,6 +182,10 @@ analysis read_record(byte_reader& in, double lower, double upper)
 
     double readings[readings_per_record];
     for (int i = 0; i < readings_per_record; ++i) {
+        if (std::size_t taken = plain_reading(in.unread(), readings[i])) {
+            in.take(taken);
+            continue;
+        }
         std::string_view word = in.next_word(longest_reading, length);
         auto bad = [&](const char* what) {
             return unreadable(in, "reading " + std::to_string(i + 1) + what + quoted(word));

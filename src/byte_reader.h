@@ -2,8 +2,19 @@
 #define CHECK_RT_BYTE_READER_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+// The classic locale's white space, whatever the user's locale says: ' ' and
+// '\t' '\n' '\v' '\f' '\r'. One test of a bit, rather than a branch for each.
+inline bool is_space(char c)
+{
+    constexpr std::uint64_t spaces = 1ULL << ' ' | 1ULL << '\t' | 1ULL << '\n' | 1ULL << '\v' | 1ULL << '\f' |
+                                     1ULL << '\r';
+    auto byte = static_cast<unsigned char>(c);
+    return (byte <= ' ') & static_cast<bool>(spaces >> (byte & 63) & 1);
+}
 
 // Reads one file front to back through a fixed buffer, so that memory stays
 // the same however long its lines or words are. Closes the file when it goes.
@@ -26,6 +37,15 @@ public:
     // length is the word's whole length.
     std::string_view next_word(std::size_t keep, std::size_t& length);
 
+    // The bytes read from the file and not yet taken; empty before the first
+    // read and whenever the buffer is used up (next_word then reads on).
+    // Three NUL bytes follow them, so that a scan can stop at the first byte
+    // it does not want without watching for the end as well, and may look
+    // at the next three bytes at once.
+    std::string_view unread() const { return {buffer_ + pos_, end_ - pos_}; }
+    // Takes count bytes of unread(), as if they had been skipped.
+    void take(std::size_t count) { pos_ += count; }
+
     // errno of the failed open or read, 0 while there is none.
     int error() const { return error_; }
 
@@ -37,7 +57,9 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::string spill_;
-    char buffer_[1 << 16];
+    static constexpr std::size_t capacity = 1 << 16;
+    static constexpr std::size_t padding = 3;
+    char buffer_[capacity + padding];
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -105,6 +106,47 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
         analysis a = analyse_record(tmp.write("r.recheck", text), 315.0, 340.0);
         EXPECT_EQ(a.outcome, verdict::unreadable);
         EXPECT_EQ(a.reason, reason);
+    }
+}
+
+// Every reading must come out as the correctly rounded double, however it is
+// written and wherever it lies in the file. strtod rounds correctly.
+TEST(AnalyseRecord, ReadingsAreCorrectlyRounded)
+{
+    const std::vector<std::string> words = {
+        "327.52", "+327.52", "-327.52", "0327.520", "3.2752e2", "3.2752E+02", "327520e-3", "5.", ".5",
+        "-0", "+0.0e0", "0.1", "123456789012345", "1234567890123456", "9007199254740993", "0.000000000000001",
+        "1e22", "1e23", "1e-22", "1e-23", "123456789012345e-22", "8.9255e-18", "1e0001", "1e-0001",
+        "2.2250738585072011e-308", "4.9e-324", "1e-400", "7.0e+100",
+        // Rounded twice, first to an integer or power of ten that is no
+        // exact double and then again, these come out one bit off.
+        "911031307246966.3", "657784910.27943236", "3e23", "2e-23"};
+    for (const std::string& word : words) {
+        SCOPED_TRACE(word);
+        double expected = std::strtod(word.c_str(), nullptr);
+        temp_dir tmp;
+        // An empty window: every record is outside, so its statistics are kept.
+        analysis a = analyse_record(tmp.write("r.recheck", record_text(repeated_readings(32, word))), 0.0, 0.0);
+        ASSERT_EQ(a.outcome, verdict::outside) << a.reason;
+        EXPECT_EQ(a.stats.minimum, expected);
+        EXPECT_EQ(a.stats.maximum, expected);
+        EXPECT_EQ(std::signbit(a.stats.minimum), std::signbit(expected));
+    }
+}
+
+// The buffer is 64 KiB: a reading cut by its end must be read whole all the same.
+TEST(AnalyseRecord, ReadingsAcrossTheBufferEnd)
+{
+    const std::string text = record_text(repeated_readings(32, "341.5e0"));
+    const std::size_t first_reading = text.find("341");
+    for (std::size_t cut = 0; cut < 10; ++cut) {
+        SCOPED_TRACE(cut);
+        std::string padding(65536 - first_reading - 8 * 5 - cut, 'h');
+        temp_dir tmp;
+        analysis a = analyse_record(tmp.write("r.recheck", padding + text), 315.0, 340.0);
+        ASSERT_EQ(a.outcome, verdict::outside) << a.reason;
+        EXPECT_EQ(a.stats.minimum, 341.5);
+        EXPECT_EQ(a.stats.maximum, 341.5);
     }
 }
 

@@ -1,12 +1,12 @@
 #include "byte_reader.h"
 #include "check_RT.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <locale>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -32,6 +32,11 @@ std::string quoted(std::string_view word)
     return text + (word.size() > shown_reading ? "...'" : "'");
 }
 
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 enum class parse_result { ok, not_a_number, out_of_range };
 
 // Accepts what the classic stream reads as a whole number word: an optional
@@ -41,7 +46,7 @@ parse_result parse_reading(std::string_view word, double& value)
 {
     bool signed_word = word[0] == '+' || word[0] == '-';
     if (word.size() == std::size_t{signed_word} ||
-        !(std::isdigit(static_cast<unsigned char>(word[signed_word])) || word[signed_word] == '.'))
+        !(is_digit(word[signed_word]) || word[signed_word] == '.'))
         return parse_result::not_a_number;
     const char* first = word.data() + (word[0] == '+');
     const char* last = word.data() + word.size();
@@ -49,12 +54,13 @@ parse_result parse_reading(std::string_view word, double& value)
     if (end != last)
         return parse_result::not_a_number;
     if (ec == std::errc::result_out_of_range) {
-        // Too small to represent rounds to zero, as the decimal says;
-        // too large has no value at all. strtod tells which it is.
-        double rounded = std::strtod(std::string(first, last).c_str(), nullptr);
-        if (std::isinf(rounded))
+        // Too small to represent rounds to zero, as the decimal says; too
+        // large has no value at all. The classic stream tells which, whatever
+        // the process's locale.
+        std::istringstream exact(std::string(first, last));
+        exact.imbue(std::locale::classic());
+        if (!(exact >> value))
             return parse_result::out_of_range;
-        value = rounded;
     }
     return parse_result::ok;
 }
@@ -67,11 +73,6 @@ constexpr int largest_exact_power = 22;
 // Below 2^53, so that every integer of this many digits is an exact double.
 constexpr int most_plain_digits = 15;
 constexpr int most_plain_exponent_digits = 3;
-
-bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // Parses a reading straight out of the buffer, in the same pass that finds it,
 // when it is of the common kind: white space, an optional sign, at most 15

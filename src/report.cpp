@@ -28,14 +28,11 @@ bool print_report(std::ostream& out, std::vector<result_list>& results)
     std::stable_sort(results.begin(), results.end(), result_sort);
     std::string line;
     for (const result_list& r : results) {
-        line.assign(r.label).append(": ");
-        append_number(line, r.minimum);
-        line += ' ';
-        append_number(line, r.maximum);
-        line += ' ';
-        append_number(line, r.mean);
-        line += ' ';
-        append_number(line, r.std_dev);
+        line.assign(r.label).append(":");
+        for (double number : {r.minimum, r.maximum, r.mean, r.std_dev}) {
+            line += ' ';
+            append_number(line, number);
+        }
         line += '\n';
         if (!out.write(line.data(), static_cast<std::streamsize>(line.size())).flush())
             return false;

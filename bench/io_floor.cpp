@@ -2,6 +2,7 @@
 // check_RT does and opens, reads to the end and closes each record file of
 // the day, parsing nothing.
 #include "byte_reader.h"
+#include "check_RT.h"
 #include "synthetic_day.h"
 
 #include <climits>
@@ -43,7 +44,7 @@ int main(int argc, char** argv)
         std::string_view entry = list.next_word(PATH_MAX, length);
         if (length == 0)
             break;
-        if (entry.size() < 10 || entry.substr(2, 8) != synthetic_date)
+        if (!carries_date(entry, synthetic_date))
             continue;
         path.assign(dir).append(entry).append(".recheck");
         if (!read_whole(path)) {

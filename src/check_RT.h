@@ -45,6 +45,9 @@ struct scan_settings {
     double upper;
 };
 
+// Whether the entry's characters 2 to 9 are date.
+bool carries_date(std::string_view entry, std::string_view date);
+
 // Reads the list file at list_path and appends a result_list for every record
 // of the target date that is not inside the window. Each file it cannot read
 // in full gets one line on err; the answer is false if there was any.

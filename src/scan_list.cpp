@@ -16,12 +16,6 @@ constexpr std::size_t longest_entry = PATH_MAX;
 // How much of such an entry a diagnostic shows.
 constexpr std::size_t shown_entry = 64;
 
-bool carries_date(std::string_view entry, std::string_view date)
-{
-    return entry.size() >= date_position + date_length &&
-           entry.substr(date_position, date_length) == date;
-}
-
 std::string label_of(std::string_view entry)
 {
     if (entry.size() <= label_position)
@@ -30,6 +24,12 @@ std::string label_of(std::string_view entry)
 }
 
 }  // namespace
+
+bool carries_date(std::string_view entry, std::string_view date)
+{
+    return entry.size() >= date_position + date_length &&
+           entry.substr(date_position, date_length) == date;
+}
 
 bool scan_list(const std::string& list_path, const scan_settings& settings,
                std::vector<result_list>& results, std::ostream& err)

@@ -52,5 +52,5 @@ int main(int argc, char** argv)
             ok = false;
         }
     }
-    return ok && list.error() == 0 ? 0 : 1;
+    return ok && !list.failed() ? 0 : 1;
 }

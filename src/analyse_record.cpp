@@ -21,8 +21,8 @@ constexpr std::size_t shown_reading = 40;
 
 analysis unreadable(const byte_reader& in, std::string reason)
 {
-    if (in.error() != 0)
-        reason = std::strerror(in.error());
+    if (in.failed())
+        reason = in.failure();
     return {verdict::unreadable, {}, std::move(reason)};
 }
 
@@ -204,7 +204,7 @@ analysis read_record(byte_reader& in, double lower, double upper)
             return bad(" is out of range: ");
         }
     }
-    if (in.error() != 0)
+    if (in.failed())
         return unreadable(in, {});
     return statistics_of(readings, lower, upper);
 }
@@ -216,7 +216,7 @@ analysis analyse_record(const std::string& path, double lower, double upper)
     if (path.find('\0') != std::string::npos)
         return {verdict::unreadable, {}, "file name holds a NUL byte"};
     byte_reader in(path);
-    if (in.error() != 0)
+    if (in.failed())
         return unreadable(in, {});
     return read_record(in, lower, upper);
 }

@@ -4,14 +4,54 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-byte_reader::byte_reader(const std::string& path)
-    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+namespace {
+
+// Why a file of this kind is not read, or nullptr for a regular file.
+// A directory is left to the system's own "Is a directory".
+const char* refusal_for(mode_t mode)
 {
-    if (fd_ < 0)
-        error_ = errno;
+    if (S_ISREG(mode) || S_ISDIR(mode))
+        return nullptr;
+    if (S_ISFIFO(mode))
+        return "is a FIFO, not a regular file";
+    if (S_ISCHR(mode))
+        return "is a character device, not a regular file";
+    if (S_ISBLK(mode))
+        return "is a block device, not a regular file";
+    if (S_ISSOCK(mode))
+        return "is a socket, not a regular file";
+    return "is not a regular file";
+}
+
+}  // namespace
+
+// O_NONBLOCK so that opening a FIFO cannot wait for a writer, O_NOCTTY so that
+// a terminal cannot become ours; neither changes how a regular file reads.
+byte_reader::byte_reader(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+{
     std::memset(buffer_, 0, padding);
+    struct stat status;
+    if (fd_ < 0) {
+        error_ = errno;
+        // A socket, or a terminal that is not ours, cannot even be opened.
+        if (::stat(path.c_str(), &status) == 0)
+            refusal_ = refusal_for(status.st_mode);
+    } else if (::fstat(fd_, &status) != 0) {
+        error_ = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        error_ = EISDIR;
+    } else {
+        refusal_ = refusal_for(status.st_mode);
+    }
+}
+
+std::string byte_reader::failure() const
+{
+    return refusal_ != nullptr ? refusal_ : std::strerror(error_);
 }
 
 byte_reader::~byte_reader()
@@ -23,7 +63,7 @@ byte_reader::~byte_reader()
 bool byte_reader::fill()
 {
     pos_ = end_ = 0;
-    while (error_ == 0) {
+    while (!failed()) {
         ssize_t n = ::read(fd_, buffer_, capacity);
         if (n >= 0) {
             end_ = static_cast<std::size_t>(n);

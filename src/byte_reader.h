@@ -16,8 +16,10 @@ inline bool is_space(char c)
     return (byte <= ' ') & static_cast<bool>(spaces >> (byte & 63) & 1);
 }
 
-// Reads one file front to back through a fixed buffer, so that memory stays
-// the same however long its lines or words are. Closes the file when it goes.
+// Reads one regular file front to back through a fixed buffer, so that memory
+// stays the same however long its lines or words are. Closes the file when it
+// goes. Anything else (a FIFO, a device, a socket) is refused unread: it could
+// block for ever, never end, or read the user's terminal.
 class byte_reader {
 public:
     explicit byte_reader(const std::string& path);
@@ -46,14 +48,17 @@ public:
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
 
-    // errno of the failed open or read, 0 while there is none.
-    int error() const { return error_; }
+    // Whether the file was refused or an open or read failed.
+    bool failed() const { return error_ != 0 || refusal_ != nullptr; }
+    // Why, as a diagnostic says it; only when failed().
+    std::string failure() const;
 
 private:
     bool fill();
 
     int fd_;
     int error_ = 0;
+    const char* refusal_ = nullptr;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::string spill_;

@@ -61,8 +61,8 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
             results.push_back({label_of(entry), s.minimum, s.maximum, s.mean, s.std_dev});
         }
     }
-    if (list.error() != 0) {
-        diagnose(err, list_path, std::strerror(list.error()));
+    if (list.failed()) {
+        diagnose(err, list_path, list.failure());
         ok = false;
     }
     return ok;

@@ -2,8 +2,10 @@
 #ifndef CHECK_RT_FUZZ_CHECKS_H
 #define CHECK_RT_FUZZ_CHECKS_H
 
+#include "byte_reader.h"
 #include "check_RT.h"
 
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -20,12 +22,6 @@ inline void require(bool holds, const char* property)
         std::fprintf(stderr, "property broken: %s\n", property);
         std::abort();
     }
-}
-
-// The classic locale's white space, which separates words in both files.
-inline bool is_space(char c)
-{
-    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
 // Up to limit words of text; rest is what follows the last of them.
@@ -83,12 +79,21 @@ inline bool same_statistics(const statistics& a, const statistics& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// A diagnostic holds no control byte that could act on a terminal.
+// A diagnostic holds no control byte that could act on a terminal, C0 or C1,
+// raw or as a UTF-8 character, and each backslash begins an escape \xHH.
 inline bool printable_line(std::string_view line)
 {
-    for (char c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+    auto byte = [&](std::size_t i) { return i < line.size() ? static_cast<unsigned char>(line[i]) : 0; };
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        unsigned char c = byte(i);
+        if (c < 0x20 || c == 0x7f || (c == 0xc2 && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9f))
             return false;
+        // A byte 0x80 to 0x9f can only continue a character begun by a lead byte.
+        if (c >= 0x80 && c <= 0x9f && !(i > 0 && byte(i - 1) >= 0x80))
+            return false;
+        if (c == '\\' && !(byte(i + 1) == 'x' && std::isxdigit(byte(i + 2)) && std::isxdigit(byte(i + 3))))
+            return false;
+    }
     return true;
 }
 

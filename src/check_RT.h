@@ -19,6 +19,11 @@ struct result_list {
 // The report's order: smallest standard deviation first.
 bool result_sort(const result_list& a, const result_list& b);
 
+// The acceptance window: a record is inside when every reading is strictly
+// between these.
+constexpr double window_lower = 315.0;
+constexpr double window_upper = 340.0;
+
 struct statistics {
     double minimum;
     double maximum;
@@ -55,13 +60,16 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
                std::vector<result_list>& results, std::ostream& err);
 
 // Sorts the results with result_sort (stable, so ties keep list order) and
-// writes one line each, labels as stored. False if the output failed.
-bool print_report(std::ostream& out, std::vector<result_list>& results);
+// writes one line each, labels as stored. Answers why a write failed, or "".
+std::string print_report(std::ostream& out, std::vector<result_list>& results);
 
-// Writes "check_RT: what: reason" as one line, with control bytes in what escaped.
+// Writes "check_RT: what: reason" as one line, with what made printable.
 void diagnose(std::ostream& err, std::string_view what, std::string_view reason);
 
-// text with control bytes written as \xHH, so that it cannot act on a terminal.
+// text with each byte that could act on a terminal or be misread written as
+// \xHH: C0 and C1 controls (raw, or as UTF-8 characters), DEL and the
+// backslash itself, so that every escape stands for exactly one byte. Valid
+// UTF-8 characters and other bytes stay as they are.
 std::string printable(std::string_view text);
 
 #endif

@@ -1,8 +1,9 @@
 #include "check_RT.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
+#include <cstring>
 
 bool result_sort(const result_list& a, const result_list& b)
 {
@@ -23,10 +24,13 @@ void append_number(std::string& line, double value)
 
 }  // namespace
 
-bool print_report(std::ostream& out, std::vector<result_list>& results)
+std::string print_report(std::ostream& out, std::vector<result_list>& results)
 {
     std::stable_sort(results.begin(), results.end(), result_sort);
+    // Room for the longest line before the first is written, so that running
+    // out of memory cannot cut the report short.
     std::string line;
+    line.reserve(128);
     for (const result_list& r : results) {
         line.assign(r.label).append(":");
         for (double number : {r.minimum, r.maximum, r.mean, r.std_dev}) {
@@ -34,33 +38,11 @@ bool print_report(std::ostream& out, std::vector<result_list>& results)
             append_number(line, number);
         }
         line += '\n';
+        // A stream need not say why it failed: errno is the system's word
+        // only if the failed write set it.
+        errno = 0;
         if (!out.write(line.data(), static_cast<std::streamsize>(line.size())).flush())
-            return false;
+            return errno != 0 ? std::strerror(errno) : "the output stream failed";
     }
-    return true;
-}
-
-std::string printable(std::string_view text)
-{
-    std::string shown;
-    shown.reserve(text.size());
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-            shown += escape;
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
-void diagnose(std::ostream& err, std::string_view what, std::string_view reason)
-{
-    std::string line = "check_RT: " + printable(what) + ": ";
-    line.append(reason).append("\n");
-    err.write(line.data(), static_cast<std::streamsize>(line.size()));
-    err.flush();
+    return {};
 }

@@ -10,7 +10,7 @@ namespace {
 std::string report_of(std::vector<result_list> results)
 {
     std::ostringstream out;
-    EXPECT_TRUE(print_report(out, results));
+    EXPECT_EQ(print_report(out, results), "");
     return out.str();
 }
 
@@ -50,7 +50,7 @@ TEST(PrintReport, OrdersByStandardDeviationKeepingTies)
     EXPECT_EQ(report_of({}), "");
 }
 
-TEST(Diagnostics, ControlBytesAreEscaped)
+TEST(Diagnostics, ControlBytesAndBackslashesAreEscaped)
 {
     struct row {
         std::string text;
@@ -61,7 +61,10 @@ TEST(Diagnostics, ControlBytesAreEscaped)
         {"\x1b[2J\x1b]0;t\a", "\\x1b[2J\\x1b]0;t\\x07"},
         {"a\rb\nc\td", "a\\x0db\\x0ac\\x09d"},
         {std::string("\0\x01\x1f\x7f", 4), "\\x00\\x01\\x1f\\x7f"},
-        {" ~\\ \xc3\xa4", " ~\\ \xc3\xa4"},
+        {"\\x1b \\", "\\x5cx1b \\x5c"},
+        {"\x9b\x80 \xc2\x9b \xc2\x85", "\\x9b\\x80 \\xc2\\x9b \\xc2\\x85"},
+        {"Pr\xc3\xbc" "fstand-\xc2\xb5 \xb5 \xe2\x82\xac \xc3", "Pr\xc3\xbc" "fstand-\xc2\xb5 \xb5 \xe2\x82\xac \xc3"},
+        {"\xe2\x82 \xed\xa0\x80 \xc0\x9b", "\xe2\\x82 \xed\xa0\\x80 \xc0\\x9b"},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.shown);

@@ -33,9 +33,11 @@ big_line='big: 300 331 315.5 9.38083'
 
 failed=0
 # check NAME EXPECTED_STATUS EXPECTED_STDOUT EXPECTED_STDERR
+# With address_kib set, the run gets no more address space than that.
 check() {
   local status=0
-  /usr/bin/time -f %M -o "$tmp/peak" "$exe" >"$tmp/out" 2>"$tmp/err" || status=$?
+  ( [[ -z ${address_kib:-} ]] || ulimit -v "$address_kib"
+    exec /usr/bin/time -f %M -o "$tmp/peak" "$exe" >"$tmp/out" 2>"$tmp/err" ) || status=$?
   local peak
   peak=$(tail -n 1 "$tmp/peak")
   local verdict=ok
@@ -71,5 +73,10 @@ check "list: 10 million entries of another date" 0 "$good_line" ""
 { printf ab20181219_; letters $gib z; echo ' ab20181219_x'; } >"${day}resultlist.txt"
 check "list: one 1 GiB entry of the day" 1 "$good_line" \
   "check_RT: ${day}ab20181219_$(letters 53 z)...: File name too long"
+
+# The report is held until the scan ends: about 100 bytes a reported record.
+repeated ab20181219_x -n 2000000 >"${day}resultlist.txt"
+address_kib=$((120 * 1024)) limit_kib=$((120 * 1024)) \
+  check "list: 2 million reported records, 120 MiB" 1 "" "check_RT: memory exhausted"
 
 exit $failed

@@ -1,15 +1,15 @@
 // check_RT: prints the day's recheck records that are not inside the
 // acceptance window, ordered by standard deviation.
 #include "check_RT.h"
+#include "check_RT_settings.h"
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
+#include <new>
 
 namespace {
 
 // A site rebuilds with its own directory and date; see README.md.
-const scan_settings settings{CHECK_RT_DATA_DIR, CHECK_RT_TARGET_DATE, 315.0, 340.0};
+const scan_settings settings{CHECK_RT_DATA_DIR, CHECK_RT_TARGET_DATE, window_lower, window_upper};
 const std::string list_file = CHECK_RT_DATA_DIR "resultlist.txt";
 
 }  // namespace
@@ -17,10 +17,16 @@ const std::string list_file = CHECK_RT_DATA_DIR "resultlist.txt";
 int main()
 {
     std::vector<result_list> results;
-    bool ok = scan_list(list_file, settings, results, std::cerr);
-    if (!print_report(std::cout, results)) {
-        diagnose(std::cerr, "write error", std::strerror(errno));
-        ok = false;
+    try {
+        bool ok = scan_list(list_file, settings, results, std::cerr);
+        std::string write_failure = print_report(std::cout, results);
+        if (!write_failure.empty())
+            diagnose(std::cerr, "write error", write_failure);
+        return ok && write_failure.empty() ? 0 : 1;
+    } catch (const std::bad_alloc&) {
+        // The report grows with the records it holds; it is written only
+        // once the scan is done, so nothing of it has come out yet.
+        std::cerr << "check_RT: memory exhausted\n" << std::flush;
+        return 1;
     }
-    return ok ? 0 : 1;
 }

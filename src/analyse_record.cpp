@@ -1,6 +1,7 @@
 #include "byte_reader.h"
 #include "check_RT.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,11 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+
+// Every sum, product and quotient here, and the single rounding that
+// plain_reading relies on, must be rounded once, straight to a double. Where
+// the compiler evaluates in a wider format (the x87 unit), it is rounded twice.
+static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32-bit x86: -msse2 -mfpmath=sse)");
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "check_RT.h"
+#include "check_RT_settings.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -84,12 +86,13 @@ TEST(EndToEnd, SameBytesInADecimalCommaLocale)
 TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
 {
     temp_dir tmp;
-    const std::string day = E2E_DIR;
+    const std::string day = CHECK_RT_DATA_DIR;
+    const std::string in_day = "check_RT: " + printable(day);
     std::filesystem::remove_all(day);
     run_result missing = run(E2E_EXE, tmp);
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "check_RT: " + day + "resultlist.txt: No such file or directory\n");
+    EXPECT_EQ(missing.err, in_day + "resultlist.txt: No such file or directory\n");
 
     std::filesystem::create_directories(day);
     auto write = [&](const std::string& name, const std::string& text) {
@@ -102,8 +105,8 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     run_result damaged = run(E2E_EXE, tmp);
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.out, "wide: 300 331 315.5 9.38083\nx: 0 31 15.5 9.38083\n");
-    EXPECT_EQ(damaged.err, "check_RT: " + day + "ab20181219_gone.recheck: No such file or directory\n" +
-                               "check_RT: " + day + "ab20181219_short.recheck: only 3 of 32 readings\n");
+    EXPECT_EQ(damaged.err, in_day + "ab20181219_gone.recheck: No such file or directory\n" +
+                               in_day + "ab20181219_short.recheck: only 3 of 32 readings\n");
 
     // A hostile list cannot act on the terminal through standard error; the report keeps its label as it is.
     write("resultlist.txt", "ab20181219_\x1b]0;owned\a ab20181219_\x1b[1mbold\x7f ab20181219_\x1b[8m");
@@ -113,8 +116,8 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     EXPECT_EQ(hostile.status, 1);
     EXPECT_EQ(hostile.out, "\x1b[1mbold\x7f: 0 31 15.5 9.38083\n");
     EXPECT_EQ(hostile.err,
-              "check_RT: " + day + "ab20181219_\\x1b]0;owned\\x07.recheck: No such file or directory\n" +
-                  "check_RT: " + day + "ab20181219_\\x1b[8m.recheck: reading 1 is not a number: '3\\x1b[2J'\n");
+              in_day + "ab20181219_\\x1b]0;owned\\x07.recheck: No such file or directory\n" +
+                  in_day + "ab20181219_\\x1b[8m.recheck: reading 1 is not a number: '3\\x1b[2J'\n");
 
     write("resultlist.txt", "ab20181219_x\n");
     run_result clean = run(E2E_EXE, tmp);

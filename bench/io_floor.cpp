@@ -16,7 +16,7 @@ namespace {
 // False if the file could not be opened or read.
 bool read_whole(const std::string& path)
 {
-    static char buffer[1 << 16];
+    static char buffer[byte_reader::capacity];
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;

@@ -89,20 +89,27 @@ std::array<int, 32> readings(bool outside, dice& d)
     return r;
 }
 
-std::string body(const std::array<int, 32>& r, const char* line_end, dice& d)
+// With abutting, a reading written with its '+' now and then follows the one
+// before it without white space; the dice are thrown in the same order as
+// without, so that the rest of the day stays the same.
+std::string body(const std::array<int, 32>& r, const char* line_end, bool abutting, dice& d)
 {
     static const std::array<const char*, 5> separators = {" ", "  ", "\t", " \t ", "   "};
     std::string text;
     int on_line = 0;
     int per_line = d.between(3, 10);
     for (int reading : r) {
+        const char* separator = "";
         if (on_line == per_line) {
             text += line_end;
             on_line = 0;
         } else if (on_line > 0) {
-            text += separators[static_cast<std::size_t>(d.below(5))];
+            separator = separators[static_cast<std::size_t>(d.below(5))];
         }
-        text += notation(reading, d);
+        std::string written = notation(reading, d);
+        if (abutting && *separator != '\0' && written[0] == '+' && d.one_in(2))
+            separator = "";
+        text += separator + written;
         ++on_line;
     }
     return text + line_end;
@@ -126,7 +133,7 @@ std::string entry_name(int index, dice& d)
 
 }  // namespace
 
-void write_synthetic_day(const std::string& dir, int records, std::uint64_t seed)
+void write_synthetic_day(const std::string& dir, int records, std::uint64_t seed, bool abutting)
 {
     dice d(seed);
     std::string list;
@@ -144,7 +151,7 @@ void write_synthetic_day(const std::string& dir, int records, std::uint64_t seed
             last_outside = r;
         std::string trailer = d.one_in(10) ? std::string("# end of record") + line_end : "";
         write_file(dir + entry + ".recheck",
-                   header(entry, index, line_end) + "RECHECK" + line_end + body(r, line_end, d) + trailer);
+                   header(entry, index, line_end) + "RECHECK" + line_end + body(r, line_end, abutting, d) + trailer);
 
         while (d.one_in(5)) {
             std::string other = entry_name(index, d);

@@ -12,7 +12,8 @@ inline const std::string synthetic_date = "20181219";
 // other dates, several to a line, and a record file of about 2 KB for each
 // entry of synthetic_date. About 5% of the records have readings outside the
 // window 315..340. The readings are written in notations that the tool and a
-// formatted input stream both read as the same number.
-void write_synthetic_day(const std::string& dir, int records, std::uint64_t seed);
+// formatted input stream both read as the same number; with abutting, some
+// follow the one before them without white space (327.5+331.25).
+void write_synthetic_day(const std::string& dir, int records, std::uint64_t seed, bool abutting = false);
 
 #endif

@@ -64,7 +64,7 @@ void make_day()
     for (const auto& [entry, readings] : files) {
         std::string path = day().dir + entry + ".recheck";
         write(path, header + "TAG\n" + readings);
-        day().records[entry] = analyse_record(path, 315.0, 340.0);
+        day().records[entry] = analyse_record(path, window_lower, window_upper);
     }
 }
 
@@ -90,7 +90,12 @@ expectation expected_from(const std::vector<std::string_view>& entries)
         if (known == day().records.end()) {
             // No such file, or no name a file can have: a diagnostic, of
             // which only the start (at most 64 bytes of the entry) is sure.
-            e.diagnostics.push_back({"check_RT: " + printable(day().dir + std::string(entry.substr(0, 64))), false});
+            // How a byte is shown can hang on the three after it (a UTF-8
+            // character): end the start on an ASCII byte, which none can.
+            std::string_view sure = entry.substr(0, 64);
+            while (!sure.empty() && static_cast<unsigned char>(sure.back()) >= 0x80)
+                sure.remove_suffix(1);
+            e.diagnostics.push_back({"check_RT: " + printable(day().dir + std::string(sure)), false});
             continue;
         }
         const analysis& a = known->second;
@@ -116,7 +121,7 @@ scan_answer scan(std::string_view list)
     write(path, list);
     scan_answer s;
     std::ostringstream err;
-    s.ok = scan_list(path, {day().dir, date, 315.0, 340.0}, s.results, err);
+    s.ok = scan_list(path, {day().dir, date, window_lower, window_upper}, s.results, err);
     s.err = err.str();
     return s;
 }

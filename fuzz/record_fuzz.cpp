@@ -1,6 +1,7 @@
 // Arbitrary bytes as a record file for analyse_record. Besides not crashing,
-// its answer must agree with the readings read again here, and must not change
-// when only white space or header length changes.
+// its answer must agree with the readings read again here with the classic
+// stream, and must not change when only the white space between readings or
+// the header's length changes.
 #include "fuzz_checks.h"
 
 #include <sys/mman.h>
@@ -8,12 +9,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <locale>
+#include <sstream>
 
 namespace {
 
-constexpr double lower = 315.0;
-constexpr double upper = 340.0;
-constexpr std::size_t buffer_size = 1 << 16;  // byte_reader's
+constexpr double lower = window_lower;
+constexpr double upper = window_upper;
 
 // The record lives in a memory file named through /proc, so no disk is touched.
 analysis analyse_bytes(std::string_view bytes)
@@ -56,27 +59,85 @@ void check_answer(const analysis& a)
         require(!a.reason.empty() && printable_line(a.reason), "a reason is one printable line");
 }
 
-// A record read in full: its readings, read here with strtod, give the same
-// minimum and maximum, and the same verdict.
-void check_against_strtod(const analysis& a, const std::vector<std::string_view>& words)
+// A reading as the classic stream takes it from the bytes after the header:
+// where it lies and what it comes to.
+struct taken_reading {
+    std::size_t start;
+    std::size_t end;
+    double value;
+};
+
+// The tag and then up to 32 readings, read with the classic stream; the
+// readings stop at the first it cannot take.
+std::vector<taken_reading> stream_readings(std::string_view body)
 {
-    require(words.size() == 33, "a record read in full has a tag and 32 readings");
-    double minimum = 0;
-    double maximum = 0;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        std::string word(words[i]);
-        char* end = nullptr;
-        double value = std::strtod(word.c_str(), &end);
-        require(end == word.c_str() + word.size() && std::isfinite(value), "an accepted reading is a number");
-        if (i == 1 || value < minimum)
-            minimum = value;
-        if (i == 1 || value > maximum)
-            maximum = value;
+    std::istringstream in{std::string(body)};
+    in.imbue(std::locale::classic());
+    auto position = [&] { return in.eof() ? body.size() : static_cast<std::size_t>(in.tellg()); };
+    std::string tag;
+    std::vector<taken_reading> readings;
+    if (!(in >> tag))
+        return readings;
+    while (readings.size() < 32 && !(in >> std::ws).eof()) {
+        std::size_t start = position();
+        double value;
+        if (!(in >> value))
+            break;
+        readings.push_back({start, position(), value});
+    }
+    return readings;
+}
+
+// The number N in "reading N ..." or "only N of 32 readings", or -1.
+long reading_named(const std::string& reason)
+{
+    for (const char* prefix : {"reading ", "only "})
+        if (reason.rfind(prefix, 0) == 0)
+            return std::strtol(reason.c_str() + std::strlen(prefix), nullptr, 10);
+    return -1;
+}
+
+// The tool stops where the stream stops, and what it reads in full it reads
+// as the stream does: the same extremes and the same verdict.
+void check_against_stream(const analysis& a, const std::vector<taken_reading>& readings)
+{
+    long named = reading_named(a.reason);
+    if (a.outcome == verdict::unreadable) {
+        if (a.reason.rfind("only ", 0) == 0)
+            require(readings.size() == static_cast<std::size_t>(named), "the readings end where the stream's do");
+        else if (named > 0 && a.reason.find(" is too long: ") == std::string::npos)
+            require(readings.size() == static_cast<std::size_t>(named - 1), "a bad reading is one the stream fails on");
+        return;
+    }
+    require(readings.size() == 32, "a record read in full has 32 readings the stream takes");
+    double minimum = readings[0].value;
+    double maximum = readings[0].value;
+    for (const taken_reading& r : readings) {
+        require(std::isfinite(r.value), "an accepted reading is a number");
+        minimum = std::fmin(minimum, r.value);
+        maximum = std::fmax(maximum, r.value);
     }
     bool inside = minimum > lower && maximum < upper;
     require(inside == (a.outcome == verdict::inside), "inside exactly when every reading is");
     if (a.outcome == verdict::outside)
         require(a.stats.minimum == minimum && a.stats.maximum == maximum, "minimum and maximum are the readings'");
+}
+
+// body with other white space wherever white space separates two readings;
+// readings that touch keep touching.
+std::string respaced(std::string_view body, const std::vector<taken_reading>& readings, int variant)
+{
+    static const char* const separators[] = {"\n", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
+    std::string text;
+    std::size_t done = 0;
+    for (std::size_t i = 1; i < readings.size(); ++i) {
+        if (readings[i].start == readings[i - 1].end)
+            continue;
+        text.append(body.substr(done, readings[i - 1].end - done));
+        text += separators[(i + static_cast<std::size_t>(variant)) % std::size(separators)];
+        done = readings[i].start;
+    }
+    return text.append(body.substr(done));
 }
 
 }  // namespace
@@ -92,19 +153,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t header_length = header_end(bytes);
     std::size_t body = std::min(header_length, bytes.size());
     std::size_t middle = body + (bytes.size() - body) / 2;
-    std::string padded = std::string(middle < buffer_size ? buffer_size - middle : 0, 'h') + std::string(bytes);
+    std::string padded = std::string(middle < byte_reader::capacity ? byte_reader::capacity - middle : 0, 'h') + std::string(bytes);
     require(same_answer(a, analyse_bytes(padded)), "same answer with a longer first header line");
 
     if (header_length == std::string_view::npos)
         return 0;
     std::string_view header = bytes.substr(0, body);
-    std::string_view rest;
-    std::vector<std::string_view> words = words_of(bytes.substr(body), 33, rest);
-    if (a.outcome != verdict::unreadable)
-        check_against_strtod(a, words);
+    std::vector<taken_reading> readings = stream_readings(bytes.substr(body));
+    check_against_stream(a, readings);
     for (int variant = 0; variant < 2; ++variant) {
-        std::string respaced = std::string(header) + joined(words, variant) + std::string(rest);
-        require(same_answer(a, analyse_bytes(respaced)), "same answer with other white space between words");
+        std::string other = std::string(header) + respaced(bytes.substr(body), readings, variant);
+        require(same_answer(a, analyse_bytes(other)), "same answer with other white space between readings");
     }
     return 0;
 }

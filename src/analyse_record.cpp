@@ -12,8 +12,8 @@
 #include <system_error>
 
 // Every sum, product and quotient here, and the single rounding that
-// plain_reading relies on, must be rounded once, straight to a double. Where
-// the compiler evaluates in a wider format (the x87 unit), it is rounded twice.
+// plain_reading_bytes relies on, must be rounded once, straight to a double.
+// Where the compiler evaluates in a wider format (the x87 unit), it is not.
 static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32-bit x86: -msse2 -mfpmath=sse)");
 
 namespace {
@@ -43,21 +43,47 @@ bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Accepts, byte by byte, what the classic stream's extraction of a double
+// takes: an optional sign, digits with at most one decimal point, then, once
+// a digit has been seen, e or E with an optional sign and digits. The run
+// ends at the first byte that cannot go on with it, white space or not, so
+// that numbers written without a blank between them (320.5-12.25) are two.
+class number_run {
+public:
+    bool operator()(char c)
+    {
+        bool sign_allowed = at_start_ || after_exponent_mark_;
+        at_start_ = after_exponent_mark_ = false;
+        if (is_digit(c))
+            return digit_ = true;
+        if (c == '+' || c == '-')
+            return sign_allowed;
+        if (c == '.' && !point_ && !exponent_)
+            return point_ = true;
+        if ((c == 'e' || c == 'E') && digit_ && !exponent_)
+            return exponent_ = after_exponent_mark_ = true;
+        return false;
+    }
+
+private:
+    bool at_start_ = true;
+    bool after_exponent_mark_ = false;
+    bool digit_ = false;
+    bool point_ = false;
+    bool exponent_ = false;
+};
+
 enum class parse_result { ok, not_a_number, out_of_range };
 
-// Accepts what the classic stream reads as a whole number word: an optional
-// sign, digits with an optional point, an optional exponent. from_chars takes
-// no '+', and takes "inf" and "nan", which are no readings.
-parse_result parse_reading(std::string_view word, double& value)
+// The run must make a number as a whole: "5e", "-" or "." do not. from_chars
+// takes no '+'; and since a run holds no letter but e and E, none of the
+// "inf", "nan" or hexadecimal forms that from_chars would take either.
+parse_result parse_reading(std::string_view run, double& value)
 {
-    bool signed_word = word[0] == '+' || word[0] == '-';
-    if (word.size() == std::size_t{signed_word} ||
-        !(is_digit(word[signed_word]) || word[signed_word] == '.'))
-        return parse_result::not_a_number;
-    const char* first = word.data() + (word[0] == '+');
-    const char* last = word.data() + word.size();
+    const char* first = run.data() + (!run.empty() && run[0] == '+');
+    const char* last = run.data() + run.size();
     auto [end, ec] = std::from_chars(first, last, value);
-    if (end != last)
+    if (ec == std::errc::invalid_argument || end != last)
         return parse_result::not_a_number;
     if (ec == std::errc::result_out_of_range) {
         // Too small to represent rounds to zero, as the decimal says; too
@@ -86,10 +112,10 @@ constexpr int most_plain_exponent_digits = 3;
 // white space after it in text. Its digits then make an exact integer and its
 // scale an exact power of ten, so that one multiplication or division rounds
 // the decimal once, correctly: the very double parse_reading gives. Answers
-// the bytes taken up to the word's end, or 0 to leave the word to
-// parse_reading. text must be followed by three NUL bytes (byte_reader::unread
-// is): every loop stops at the first.
-std::size_t plain_reading(std::string_view text, double& value)
+// the bytes taken up to the reading's end, or 0 to leave the reading to
+// number_run and parse_reading. text must be followed by three NUL bytes
+// (byte_reader::unread is): every loop stops at the first.
+std::size_t plain_reading_bytes(std::string_view text, double& value)
 {
     const char* p = text.data();
     // Separators are one to three bytes long, in no order: looking at three
@@ -189,26 +215,24 @@ analysis read_record(byte_reader& in, double lower, double upper)
 
     double readings[readings_per_record];
     for (int i = 0; i < readings_per_record; ++i) {
-        if (std::size_t taken = plain_reading(in.unread(), readings[i])) {
+        if (std::size_t taken = plain_reading_bytes(in.unread(), readings[i])) {
             in.take(taken);
             continue;
         }
-        std::string_view word = in.next_word(longest_reading, length);
-        auto bad = [&](const char* what) {
-            return unreadable(in, "reading " + std::to_string(i + 1) + what + quoted(word));
-        };
-        if (length == 0)
+        if (!in.skip_space())
             return unreadable(in, "only " + std::to_string(i) + " of 32 readings");
+        std::string_view run = in.take_run(longest_reading, length, number_run{});
         if (length > longest_reading)
-            return bad(" is too long: ");
-        switch (parse_reading(word, readings[i])) {
-        case parse_result::ok:
-            break;
-        case parse_result::not_a_number:
-            return bad(" is not a number: ");
-        case parse_result::out_of_range:
-            return bad(" is out of range: ");
-        }
+            return unreadable(in, "reading " + std::to_string(i + 1) + " is too long: " + quoted(run));
+        parse_result parsed = parse_reading(run, readings[i]);
+        if (parsed == parse_result::ok)
+            continue;
+        // Show the text where the number was expected, up to white space.
+        std::string text(run);
+        std::size_t rest = 0;
+        text += in.take_run(shown_reading + 1, rest, [](char c) { return !is_space(c); });
+        const char* what = parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ";
+        return unreadable(in, "reading " + std::to_string(i + 1) + what + quoted(text));
     }
     if (in.failed())
         return unreadable(in, {});

@@ -1,6 +1,5 @@
 #include "byte_reader.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -120,36 +119,22 @@ void byte_reader::skip_byte_order_mark()
         pos_ += mark.size();
 }
 
-std::string_view byte_reader::next_word(std::size_t keep, std::size_t& length)
+bool byte_reader::skip_space()
 {
     for (;;) {
         while (pos_ < end_ && is_space(buffer_[pos_]))
             ++pos_;
         if (pos_ < end_)
-            break;
-        if (!fill()) {
-            length = 0;
-            return {};
-        }
+            return true;
+        if (!fill())
+            return false;
     }
-    std::size_t start = pos_;
-    while (pos_ < end_ && !is_space(buffer_[pos_]))
-        ++pos_;
-    length = pos_ - start;
-    if (pos_ < end_)
-        return {buffer_ + start, std::min(length, keep)};
+}
 
-    // The word may go on past the buffer: gather what is kept of it.
-    spill_.assign(buffer_ + start, std::min(length, keep));
-    while (fill()) {
-        start = pos_;
-        while (pos_ < end_ && !is_space(buffer_[pos_]))
-            ++pos_;
-        std::size_t part = pos_ - start;
-        spill_.append(buffer_ + start, std::min(part, keep - spill_.size()));
-        length += part;
-        if (pos_ < end_)
-            break;
-    }
-    return spill_;
+std::string_view byte_reader::next_word(std::size_t keep, std::size_t& length)
+{
+    length = 0;
+    if (!skip_space())
+        return {};
+    return take_run(keep, length, [](char c) { return !is_space(c); });
 }

@@ -22,6 +22,10 @@ inline bool is_space(char c)
 // block for ever, never end, or read the user's terminal.
 class byte_reader {
 public:
+    // How many bytes one read takes: a line, word or reading longer than this
+    // is gathered across reads.
+    static constexpr std::size_t capacity = 1 << 16;
+
     explicit byte_reader(const std::string& path);
     ~byte_reader();
     byte_reader(const byte_reader&) = delete;
@@ -34,9 +38,16 @@ public:
     // editors write in front of the text; only before the first word.
     void skip_byte_order_mark();
 
+    // Skips white space; false if the file ends first.
+    bool skip_space();
+
+    // The bytes from here on that continues(byte) accepts, one after the
+    // other, up to the first it refuses. At most keep of them are returned,
+    // valid until the next call; length is how many there were.
+    template <class Continues>
+    std::string_view take_run(std::size_t keep, std::size_t& length, Continues&& continues);
+
     // The next white-space-delimited word; length 0 at the end of the file.
-    // At most keep bytes of it are returned, valid until the next call;
-    // length is the word's whole length.
     std::string_view next_word(std::size_t keep, std::size_t& length);
 
     // The bytes read from the file and not yet taken; empty before the first
@@ -62,9 +73,31 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::string spill_;
-    static constexpr std::size_t capacity = 1 << 16;
     static constexpr std::size_t padding = 3;
     char buffer_[capacity + padding];
 };
+
+template <class Continues>
+std::string_view byte_reader::take_run(std::size_t keep, std::size_t& length, Continues&& continues)
+{
+    std::size_t start = pos_;
+    while (pos_ < end_ && continues(buffer_[pos_]))
+        ++pos_;
+    length = pos_ - start;
+    if (pos_ < end_)
+        return {buffer_ + start, length < keep ? length : keep};
+
+    // The run may go on past the buffer: gather what is kept of it.
+    spill_.assign(buffer_ + start, length < keep ? length : keep);
+    while (fill()) {
+        while (pos_ < end_ && continues(buffer_[pos_]))
+            ++pos_;
+        spill_.append(buffer_, pos_ < keep - spill_.size() ? pos_ : keep - spill_.size());
+        length += pos_;
+        if (pos_ < end_)
+            break;
+    }
+    return spill_;
+}
 
 #endif

@@ -1,3 +1,4 @@
+#include "byte_reader.h"
 #include "check_RT.h"
 #include "test_files.h"
 
@@ -60,7 +61,7 @@ TEST(AnalyseRecord, WellFormedRecords)
     for (const good_case& c : cases) {
         SCOPED_TRACE(c.name);
         temp_dir tmp;
-        analysis a = analyse_record(tmp.write("r.recheck", c.text), 315.0, 340.0);
+        analysis a = analyse_record(tmp.write("r.recheck", c.text), window_lower, window_upper);
         ASSERT_EQ(a.outcome, c.outcome) << a.reason;
         if (c.outcome != verdict::outside)
             continue;
@@ -79,13 +80,12 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
         {header.substr(0, header.size() - 1), "fewer than 33 header lines"},
         {header + " \r\n\t", "no tag after the header"},
         {record_text(with_reading("abc")), "reading 32 is not a number: 'abc'"},
-        {record_text("12abc " + repeated_readings(31, "320")), "reading 1 is not a number: '12abc'"},
         {record_text(with_reading("nan")), "reading 32 is not a number: 'nan'"},
         {record_text(with_reading("-inf")), "reading 32 is not a number: '-inf'"},
         {record_text(with_reading("+-1")), "reading 32 is not a number: '+-1'"},
-        {record_text(with_reading("3\x1b[2J")), "reading 32 is not a number: '3\\x1b[2J'"},
-        {record_text(with_reading(std::string(100, '7') + "x")),
-         "reading 32 is not a number: '7777777777777777777777777777777777777777...'"},
+        {record_text("3\x1b[2J " + repeated_readings(31, "320")), "reading 2 is not a number: '\\x1b[2J'"},
+        {record_text(with_reading(std::string(100, 'x'))),
+         "reading 32 is not a number: 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'"},
         {record_text(with_reading(std::string(5000, '1'))),
          "reading 32 is too long: '1111111111111111111111111111111111111111...'"},
         {record_text(with_reading("1e999")), "reading 32 is out of range: '1e999'"},
@@ -94,9 +94,63 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
     for (const auto& [text, reason] : cases) {
         SCOPED_TRACE(reason);
         temp_dir tmp;
-        analysis a = analyse_record(tmp.write("r.recheck", text), 315.0, 340.0);
+        analysis a = analyse_record(tmp.write("r.recheck", text), window_lower, window_upper);
         EXPECT_EQ(a.outcome, verdict::unreadable);
         EXPECT_EQ(a.reason, reason);
+    }
+}
+
+// A reading ends where the classic stream's extraction ends, white space or
+// not; after the 32nd nothing is read. Each text goes in the middle of a
+// record and last: "=" and readings written apart that it must equal, or
+// the damage named as "reading N ...".
+TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
+{
+    struct row {
+        const char* text;
+        const char* middle;
+        const char* last;
+    };
+    const std::vector<row> rows = {
+        {"320.5-12.25", "=320.5 -12.25", "=320.5"},
+        {"1.2.3", "=1.2 .3", "=1.2"},
+        {"1e5-3", "=1e5 -3", "=1e5"},
+        {"1e2.5", "=1e2 .5", "=1e2"},
+        {"0x10", "31 is not a number: 'x10'", "=0"},
+        {"12abc", "31 is not a number: 'abc'", "=12"},
+        {"331.2;", "31 is not a number: ';'", "=331.2"},
+        {"5e", "30 is not a number: '5e'", "32 is not a number: '5e'"},
+        {"+-3", "30 is not a number: '+-3'", "32 is not a number: '+-3'"},
+        {".e5", "30 is not a number: '.e5'", "32 is not a number: '.e5'"},
+        {"-", "30 is not a number: '-'", "32 is not a number: '-'"},
+        {".", "30 is not a number: '.'", "32 is not a number: '.'"},
+        {"1e999", "30 is out of range: '1e999'", "32 is out of range: '1e999'"},
+    };
+    // An empty window: every record that is read is outside, with its statistics.
+    auto analyse = [](const temp_dir& tmp, const std::string& readings) {
+        return analyse_record(tmp.write("r.recheck", record_text(readings)), 0.0, 0.0);
+    };
+    for (const row& r : rows) {
+        for (bool last : {false, true}) {
+            SCOPED_TRACE(std::string(r.text) + (last ? " last" : " in the middle"));
+            std::string before = repeated_readings(last ? 31 : 29, "320") + " ";
+            std::string after = last ? "" : " 330";
+            std::string expected = last ? r.last : r.middle;
+            temp_dir tmp;
+            analysis a = analyse(tmp, before + r.text + after);
+            if (expected[0] != '=') {
+                EXPECT_EQ(a.outcome, verdict::unreadable);
+                EXPECT_EQ(a.reason, "reading " + expected);
+                continue;
+            }
+            analysis apart = analyse(tmp, before + expected.substr(1) + after);
+            ASSERT_EQ(apart.outcome, verdict::outside) << apart.reason;
+            ASSERT_EQ(a.outcome, verdict::outside) << a.reason;
+            EXPECT_EQ(a.stats.minimum, apart.stats.minimum);
+            EXPECT_EQ(a.stats.maximum, apart.stats.maximum);
+            EXPECT_EQ(a.stats.mean, apart.stats.mean);
+            EXPECT_EQ(a.stats.std_dev, apart.stats.std_dev);
+        }
     }
 }
 
@@ -125,16 +179,16 @@ TEST(AnalyseRecord, ReadingsAreCorrectlyRounded)
     }
 }
 
-// The buffer is 64 KiB: a reading cut by its end must be read whole all the same.
+// A reading cut by the end of the reader's buffer must be read whole all the same.
 TEST(AnalyseRecord, ReadingsAcrossTheBufferEnd)
 {
     const std::string text = record_text(repeated_readings(32, "341.5e0"));
     const std::size_t first_reading = text.find("341");
     for (std::size_t cut = 0; cut < 10; ++cut) {
         SCOPED_TRACE(cut);
-        std::string padding(65536 - first_reading - 8 * 5 - cut, 'h');
+        std::string padding(byte_reader::capacity - first_reading - 8 * 5 - cut, 'h');
         temp_dir tmp;
-        analysis a = analyse_record(tmp.write("r.recheck", padding + text), 315.0, 340.0);
+        analysis a = analyse_record(tmp.write("r.recheck", padding + text), window_lower, window_upper);
         ASSERT_EQ(a.outcome, verdict::outside) << a.reason;
         EXPECT_EQ(a.stats.minimum, 341.5);
         EXPECT_EQ(a.stats.maximum, 341.5);
@@ -144,11 +198,11 @@ TEST(AnalyseRecord, ReadingsAcrossTheBufferEnd)
 TEST(AnalyseRecord, FilesThatCannotBeRead)
 {
     temp_dir tmp;
-    EXPECT_EQ(analyse_record(tmp.dir() + "missing.recheck", 315, 340).reason, "No such file or directory");
-    EXPECT_EQ(analyse_record(tmp.dir(), 315, 340).reason, "Is a directory");
+    EXPECT_EQ(analyse_record(tmp.dir() + "missing.recheck", window_lower, window_upper).reason, "No such file or directory");
+    EXPECT_EQ(analyse_record(tmp.dir(), window_lower, window_upper).reason, "Is a directory");
     std::string with_nul = tmp.write("r.recheck", record_text(counting_readings(0)));
     with_nul.insert(with_nul.find("r.recheck"), 1, '\0');
-    EXPECT_EQ(analyse_record(with_nul, 315, 340).reason, "file name holds a NUL byte");
+    EXPECT_EQ(analyse_record(with_nul, window_lower, window_upper).reason, "file name holds a NUL byte");
 }
 
 }  // namespace

@@ -59,6 +59,11 @@ void make_file(const temp_dir& tmp, const std::string& name, const std::optional
         tmp.write(name, *content);
 }
 
+std::string first_reading(std::string_view reading)
+{
+    return record_text(std::string(reading) + " " + repeated_readings(31, "320"));
+}
+
 std::string diagnostics(const std::string& dir, const std::string& lines)
 {
     std::string text;
@@ -79,8 +84,8 @@ TEST(BadInput, EveryDamageIsNamedAndGoodRecordsStay)
          false},
         {"NUL bytes in the header", both, "ab20181219_r", replace_all(counting, 'q', std::string(1, '\0')),
          good + r300, "", true},
-        {"NUL byte in a reading", both, "ab20181219_r", last_reading(std::string("3\0", 2)), good,
-         r + "reading 32 is not a number: '3\\x00'", false},
+        {"NUL byte in a reading", both, "ab20181219_r", first_reading(std::string("3\0", 2)), good,
+         r + "reading 2 is not a number: '\\x00'", false},
         {"lone CR line ends", both, "ab20181219_r", replace_all(counting, '\n', "\r"), good,
          r + "fewer than 33 header lines", false},
         {"CRLF line ends", both, "ab20181219_r", replace_all(counting, '\n', "\r\n"), good + r300, "", true},
@@ -93,9 +98,8 @@ TEST(BadInput, EveryDamageIsNamedAndGoodRecordsStay)
         {"'5.'", both, "ab20181219_r", last_reading("300."), r_low + good, "", true},
         {"'1e'", both, "ab20181219_r", last_reading("1e"), good, r + "reading 32 is not a number: '1e'", false},
         {"'--1'", both, "ab20181219_r", last_reading("--1"), good, r + "reading 32 is not a number: '--1'", false},
-        {"'0x10'", both, "ab20181219_r", last_reading("0x10"), good, r + "reading 32 is not a number: '0x10'",
-         false},
-        {"'1,5'", both, "ab20181219_r", last_reading("1,5"), good, r + "reading 32 is not a number: '1,5'", false},
+        {"'0x10'", both, "ab20181219_r", first_reading("0x10"), good, r + "reading 2 is not a number: 'x10'", false},
+        {"'1,5'", both, "ab20181219_r", first_reading("1,5"), good, r + "reading 2 is not a number: ',5'", false},
         {"'inf'", both, "ab20181219_r", last_reading("inf"), good, r + "reading 32 is not a number: 'inf'", false},
         {"huge exponent", both, "ab20181219_r", last_reading("1e99999999999999999999"), good,
          r + "reading 32 is out of range: '1e99999999999999999999'", false},

@@ -24,7 +24,7 @@ struct day {
     bool scan(std::string_view list, std::vector<result_list>& results, std::string& err)
     {
         std::ostringstream diagnostics;
-        bool ok = scan_list(tmp.write("resultlist.txt", list), {tmp.dir(), "20181219", 315.0, 340.0}, results,
+        bool ok = scan_list(tmp.write("resultlist.txt", list), {tmp.dir(), "20181219", window_lower, window_upper}, results,
                             diagnostics);
         err = diagnostics.str();
         return ok;

@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 limit_kib=$((32 * 1024))
 gib=$((1 << 30))
 
-tmp=$(mktemp -d)
+# The files reach several GiB: not in /tmp, which may be held in memory.
+tmp=$(mktemp -d "${TMPDIR:-/var/tmp}/check_RT-memory.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 day=$tmp/day/
 mkdir -p "$day"

@@ -7,8 +7,11 @@ set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
+# The one place the LLVM version is set; .ci/run installs the same.
+llvm=$(<"$root/fuzz/llvm-version")
+[[ $llvm =~ ^[0-9]+$ ]] || { echo "fuzz/run.sh: fuzz/llvm-version holds '$llvm', not a version" >&2; exit 1; }
 
-cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCHECK_RT_FUZZ=ON \
+cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="clang++-$llvm" -DCHECK_RT_FUZZ=ON \
   -DBUILD_TESTING=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build" -j2 --target record_fuzz list_fuzz >/dev/null
 
@@ -33,7 +36,7 @@ done
 # Which lines of the tool the final corpora reach, from a coverage build
 # that runs every input once.
 coverage=$build/coverage
-cmake -S "$root" -B "$coverage" -DCMAKE_CXX_COMPILER=clang++-14 -DCHECK_RT_FUZZ=ON -DBUILD_TESTING=OFF \
+cmake -S "$root" -B "$coverage" -DCMAKE_CXX_COMPILER="clang++-$llvm" -DCHECK_RT_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" >/dev/null
 cmake --build "$coverage" -j2 --target record_fuzz list_fuzz >/dev/null
 rm -f "$coverage"/*.profraw
@@ -41,6 +44,6 @@ for target in record list; do
   LLVM_PROFILE_FILE="$coverage/$target.profraw" "$coverage/fuzz/${target}_fuzz" -runs=0 \
     "$build/corpus-$target" "$root/fuzz/corpus/$target" >/dev/null 2>&1
 done
-llvm-profdata-14 merge -o "$coverage/fuzz.profdata" "$coverage"/*.profraw
-llvm-cov-14 report "$coverage/fuzz/record_fuzz" -object "$coverage/fuzz/list_fuzz" \
+"llvm-profdata-$llvm" merge -o "$coverage/fuzz.profdata" "$coverage"/*.profraw
+"llvm-cov-$llvm" report "$coverage/fuzz/record_fuzz" -object "$coverage/fuzz/list_fuzz" \
   -instr-profile="$coverage/fuzz.profdata" "$root"/src/*.cpp

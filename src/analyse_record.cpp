@@ -25,8 +25,9 @@ constexpr std::size_t longest_reading = 4096;
 // How much of a bad reading a diagnostic shows.
 constexpr std::size_t shown_reading = 40;
 
-analysis unreadable(const byte_reader& in, std::string reason)
+analysis unreadable(byte_reader& in, std::string reason)
 {
+    in.check_kind();
     if (in.failed())
         reason = in.failure();
     return {verdict::unreadable, {}, std::move(reason)};

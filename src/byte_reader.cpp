@@ -33,24 +33,13 @@ byte_reader::byte_reader(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
 {
     std::memset(buffer_, 0, padding);
+    if (fd_ >= 0)
+        return;
+    error_ = errno;
+    // A socket, or a terminal that is not ours, cannot even be opened.
     struct stat status;
-    if (fd_ < 0) {
-        error_ = errno;
-        // A socket, or a terminal that is not ours, cannot even be opened.
-        if (::stat(path.c_str(), &status) == 0)
-            refusal_ = refusal_for(status.st_mode);
-    } else if (::fstat(fd_, &status) != 0) {
-        error_ = errno;
-    } else if (S_ISDIR(status.st_mode)) {
-        error_ = EISDIR;
-    } else {
+    if (::stat(path.c_str(), &status) == 0)
         refusal_ = refusal_for(status.st_mode);
-    }
-}
-
-std::string byte_reader::failure() const
-{
-    return refusal_ != nullptr ? refusal_ : std::strerror(error_);
 }
 
 byte_reader::~byte_reader()
@@ -59,17 +48,45 @@ byte_reader::~byte_reader()
         ::close(fd_);
 }
 
+void byte_reader::check_kind()
+{
+    if (kind_checked_ || fd_ < 0)
+        return;
+    kind_checked_ = true;
+    struct stat status;
+    if (::fstat(fd_, &status) != 0)
+        error_ = errno;
+    else
+        refusal_ = refusal_for(status.st_mode);
+}
+
+std::string byte_reader::failure() const
+{
+    return refusal_ != nullptr ? refusal_ : std::strerror(error_);
+}
+
+// A FIFO, a socket or a terminal cannot be read at an offset, and one read
+// holds a whole record file. So the kind of file is asked, which costs a
+// system call a record, only when a read fails, finds nothing, or more than
+// one read is wanted: /dev/zero and its like never end.
 bool byte_reader::fill()
 {
     pos_ = end_ = 0;
+    if (offset_ > 0)
+        check_kind();
     while (!failed()) {
-        ssize_t n = ::read(fd_, buffer_, capacity);
-        if (n >= 0) {
+        ssize_t n = ::pread(fd_, buffer_, capacity, offset_);
+        if (n > 0) {
             end_ = static_cast<std::size_t>(n);
+            offset_ += n;
             break;
         }
-        if (errno != EINTR)
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
             error_ = errno;
+        check_kind();
+        break;
     }
     std::memset(buffer_ + end_, 0, padding);
     return end_ > 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 // The classic locale's white space, whatever the user's locale says: ' ' and
 // '\t' '\n' '\v' '\f' '\r'. One test of a bit, rather than a branch for each.
@@ -18,7 +19,7 @@ inline bool is_space(char c)
 
 // Reads one regular file front to back through a fixed buffer, so that memory
 // stays the same however long its lines or words are. Closes the file when it
-// goes. Anything else (a FIFO, a device, a socket) is refused unread: it could
+// goes. Anything else (a FIFO, a device, a socket) is refused: it could
 // block for ever, never end, or read the user's terminal.
 class byte_reader {
 public:
@@ -59,6 +60,12 @@ public:
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
 
+    // Asks the system what kind of file this is, once: anything but a
+    // regular file or a directory is then refused. Reading asks by itself
+    // whenever it matters for not hanging; a caller about to report a failure
+    // asks, so that the failure names the kind.
+    void check_kind();
+
     // Whether the file was refused or an open or read failed.
     bool failed() const { return error_ != 0 || refusal_ != nullptr; }
     // Why, as a diagnostic says it; only when failed().
@@ -70,6 +77,8 @@ private:
     int fd_;
     int error_ = 0;
     const char* refusal_ = nullptr;
+    bool kind_checked_ = false;
+    off_t offset_ = 0;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::string spill_;

@@ -35,6 +35,8 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
                std::vector<result_list>& results, std::ostream& err)
 {
     byte_reader list(list_path);
+    // Not a single entry of a list that is no regular file is taken.
+    list.check_kind();
     list.skip_byte_order_mark();
     bool ok = true;
     std::string path;

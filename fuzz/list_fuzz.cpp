@@ -102,7 +102,7 @@ expectation expected_from(const std::vector<std::string_view>& entries)
         if (a.outcome == verdict::outside) {
             std::string label(entry.size() > 11 ? entry.substr(11, 23) : std::string_view());
             e.results.push_back({label, a.stats.minimum, a.stats.maximum, a.stats.mean, a.stats.std_dev});
-        } else if (a.outcome == verdict::unreadable) {
+        } else if (a.outcome == verdict::left_out) {
             e.diagnostics.push_back({"check_RT: " + printable(path) + ": " + a.reason, true});
         }
     }

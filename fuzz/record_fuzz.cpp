@@ -55,7 +55,7 @@ void check_answer(const analysis& a)
 {
     if (a.outcome == verdict::outside)
         check_statistics(a.stats);
-    if (a.outcome == verdict::unreadable)
+    if (a.outcome == verdict::left_out)
         require(!a.reason.empty() && printable_line(a.reason), "a reason is one printable line");
 }
 
@@ -102,7 +102,7 @@ long reading_named(const std::string& reason)
 void check_against_stream(const analysis& a, const std::vector<taken_reading>& readings)
 {
     long named = reading_named(a.reason);
-    if (a.outcome == verdict::unreadable) {
+    if (a.outcome == verdict::left_out) {
         if (a.reason.rfind("only ", 0) == 0)
             require(readings.size() == static_cast<std::size_t>(named), "the readings end where the stream's do");
         else if (named > 0 && a.reason.find(" is too long: ") == std::string::npos)

@@ -30,7 +30,7 @@ analysis unreadable(byte_reader& in, std::string reason)
     in.check_kind();
     if (in.failed())
         reason = in.failure();
-    return {verdict::unreadable, {}, std::move(reason)};
+    return {verdict::left_out, {}, std::move(reason)};
 }
 
 std::string quoted(std::string_view word)
@@ -194,14 +194,14 @@ analysis statistics_of(const double (&readings)[readings_per_record], double low
         return {verdict::inside, {}, {}};
 
     double mean = sum / 32.0;
-    double acc = 0.0;
+    double sum_of_squares = 0.0;
     for (double reading : readings) {
         double d = reading - mean;
-        acc = acc + d * d;
+        sum_of_squares = sum_of_squares + d * d;
     }
-    double std_dev = std::sqrt(acc / 31.0);
+    double std_dev = std::sqrt(sum_of_squares / 31.0);
     if (!std::isfinite(mean) || !std::isfinite(std_dev))
-        return {verdict::unreadable, {}, "readings too large for the statistics"};
+        return {verdict::left_out, {}, "readings too large for the statistics"};
     return {verdict::outside, {minimum, maximum, mean, std_dev}, {}};
 }
 
@@ -245,7 +245,7 @@ analysis read_record(byte_reader& in, double lower, double upper)
 analysis analyse_record(const std::string& path, double lower, double upper)
 {
     if (path.find('\0') != std::string::npos)
-        return {verdict::unreadable, {}, "file name holds a NUL byte"};
+        return {verdict::left_out, {}, "file name holds a NUL byte"};
     byte_reader in(path);
     if (in.failed())
         return unreadable(in, {});

@@ -31,9 +31,12 @@ struct statistics {
     double std_dev;
 };
 
-enum class verdict { inside, outside, unreadable };
+// What becomes of a record: passed over, reported, or left out of the report
+// with a reason, because it cannot be read in full or its readings overflow
+// the statistics.
+enum class verdict { inside, outside, left_out };
 
-// What one record file comes to. stats is set for outside, reason for unreadable.
+// What one record file comes to. stats is set for outside, reason for left_out.
 struct analysis {
     verdict outcome;
     statistics stats;

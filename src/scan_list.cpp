@@ -55,7 +55,7 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
         }
         path.assign(settings.data_directory).append(entry).append(".recheck");
         analysis record = analyse_record(path, settings.lower, settings.upper);
-        if (record.outcome == verdict::unreadable) {
+        if (record.outcome == verdict::left_out) {
             diagnose(err, path, record.reason);
             ok = false;
         } else if (record.outcome == verdict::outside) {

@@ -53,7 +53,7 @@ TEST(AnalyseRecord, WellFormedRecords)
          verdict::inside, {}},
         {"one at 315", record_text(with_reading("315")), verdict::outside, {315, 320, 319.84375, 0.8838834764831844}},
         {"one at 340", record_text(with_reading("340")), verdict::outside, {320, 340, 320.625, 3.5355339059327378}},
-        {"all above 50000", record_text(repeated_readings(32, "60000")), verdict::outside, {60000, 60000, 60000, 0}},
+        {"all 60000, above 50000", record_text(repeated_readings(32, "60000")), verdict::outside, {60000, 60000, 60000, 0}},
         {"all negative", record_text(repeated_readings(32, "-2.5")), verdict::outside, {-2.5, -2.5, -2.5, 0}},
         {"notations", record_text(repeated_readings(28, "3.2e2") + " +320 320. .32e3 1e-999"), verdict::outside,
          {0, 320, 310, 56.568542494923804}},
@@ -95,7 +95,7 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
         SCOPED_TRACE(reason);
         temp_dir tmp;
         analysis a = analyse_record(tmp.write("r.recheck", text), window_lower, window_upper);
-        EXPECT_EQ(a.outcome, verdict::unreadable);
+        EXPECT_EQ(a.outcome, verdict::left_out);
         EXPECT_EQ(a.reason, reason);
     }
 }
@@ -139,7 +139,7 @@ TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
             temp_dir tmp;
             analysis a = analyse(tmp, before + r.text + after);
             if (expected[0] != '=') {
-                EXPECT_EQ(a.outcome, verdict::unreadable);
+                EXPECT_EQ(a.outcome, verdict::left_out);
                 EXPECT_EQ(a.reason, "reading " + expected);
                 continue;
             }

@@ -8,7 +8,7 @@
 
 namespace {
 
-const std::string forty = "ab20181219_abcdefghijklmnopqrstuvwxyz0123";
+const std::string forty = "ab20181219_abcdefghijklmnopqrstuvwxyz012";
 
 // A day whose every record would be reported, so the results show what was selected.
 struct day {

@@ -65,10 +65,10 @@ std::string byte_reader::failure() const
     return refusal_ != nullptr ? refusal_ : std::strerror(error_);
 }
 
-// A FIFO, a socket or a terminal cannot be read at an offset, and one read
-// holds a whole record file. So the kind of file is asked, which costs a
-// system call a record, only when a read fails, finds nothing, or more than
-// one read is wanted: /dev/zero and its like never end.
+// Asking a file's kind costs a system call, as much as a tenth of a record's
+// time. A FIFO, a socket or a terminal cannot be read at an offset, and one
+// read holds a whole record file; so it is asked only when a read fails,
+// finds nothing, or is not enough: /dev/zero and its like never end.
 bool byte_reader::fill()
 {
     pos_ = end_ = 0;

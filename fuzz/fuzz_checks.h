@@ -43,15 +43,20 @@ inline std::vector<std::string_view> words_of(std::string_view text, std::size_t
     return words;
 }
 
+// White space to put where other white space was: the i-th of a text in its
+// variant, 0 a line feed every time, 1 a mix of every kind.
+inline const char* other_white_space(std::size_t i, int variant)
+{
+    static const char* const mixed[] = {" ", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
+    return variant == 0 ? "\n" : mixed[i % (sizeof mixed / sizeof mixed[0])];
+}
+
 // The words again, with other white space between them; variant picks which.
 inline std::string joined(const std::vector<std::string_view>& words, int variant)
 {
-    static const char* const mixed[] = {" ", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
     std::string text;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        text += variant == 0 ? "\n" : mixed[i % (sizeof mixed / sizeof mixed[0])];
-        text += words[i];
-    }
+    for (std::size_t i = 0; i < words.size(); ++i)
+        text.append(other_white_space(i, variant)).append(words[i]);
     return text;
 }
 

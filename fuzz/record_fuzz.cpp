@@ -9,14 +9,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <locale>
 #include <sstream>
 
 namespace {
-
-constexpr double lower = window_lower;
-constexpr double upper = window_upper;
 
 // The record lives in a memory file named through /proc, so no disk is touched.
 analysis analyse_bytes(std::string_view bytes)
@@ -29,7 +25,7 @@ analysis analyse_bytes(std::string_view bytes)
         require(n > 0, "memory file takes the record");
         done += static_cast<std::size_t>(n);
     }
-    return analyse_record(path, lower, upper);
+    return analyse_record(path, window_lower, window_upper);
 }
 
 bool same_answer(const analysis& a, const analysis& b)
@@ -117,7 +113,7 @@ void check_against_stream(const analysis& a, const std::vector<taken_reading>& r
         minimum = std::fmin(minimum, r.value);
         maximum = std::fmax(maximum, r.value);
     }
-    bool inside = minimum > lower && maximum < upper;
+    bool inside = minimum > window_lower && maximum < window_upper;
     require(inside == (a.outcome == verdict::inside), "inside exactly when every reading is");
     if (a.outcome == verdict::outside)
         require(a.stats.minimum == minimum && a.stats.maximum == maximum, "minimum and maximum are the readings'");
@@ -127,14 +123,13 @@ void check_against_stream(const analysis& a, const std::vector<taken_reading>& r
 // readings that touch keep touching.
 std::string respaced(std::string_view body, const std::vector<taken_reading>& readings, int variant)
 {
-    static const char* const separators[] = {"\n", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
     std::string text;
     std::size_t done = 0;
     for (std::size_t i = 1; i < readings.size(); ++i) {
         if (readings[i].start == readings[i - 1].end)
             continue;
         text.append(body.substr(done, readings[i - 1].end - done));
-        text += separators[(i + static_cast<std::size_t>(variant)) % std::size(separators)];
+        text += other_white_space(i, variant);
         done = readings[i].start;
     }
     return text.append(body.substr(done));
@@ -153,7 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t header_length = header_end(bytes);
     std::size_t body = std::min(header_length, bytes.size());
     std::size_t middle = body + (bytes.size() - body) / 2;
-    std::string padded = std::string(middle < byte_reader::capacity ? byte_reader::capacity - middle : 0, 'h') + std::string(bytes);
+    std::size_t padding = middle < byte_reader::capacity ? byte_reader::capacity - middle : 0;
+    std::string padded = std::string(padding, 'h') + std::string(bytes);
     require(same_answer(a, analyse_bytes(padded)), "same answer with a longer first header line");
 
     if (header_length == std::string_view::npos)

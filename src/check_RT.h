@@ -70,9 +70,10 @@ std::string print_report(std::ostream& out, std::vector<result_list>& results);
 void diagnose(std::ostream& err, std::string_view what, std::string_view reason);
 
 // text with each byte that could act on a terminal or be misread written as
-// \xHH: C0 and C1 controls (raw, or as UTF-8 characters), DEL and the
-// backslash itself, so that every escape stands for exactly one byte. Valid
-// UTF-8 characters and other bytes stay as they are.
+// \xHH: C0 and C1 controls (raw, or as UTF-8 characters), DEL, the UTF-8 of
+// the bidirectional controls and the line and paragraph separators, and the
+// backslash itself, so that every escape stands for exactly one byte. Other
+// valid UTF-8 characters and other bytes stay as they are.
 std::string printable(std::string_view text);
 
 #endif

@@ -1,11 +1,11 @@
 #include "byte_reader.h"
 #include "check_RT.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -25,11 +25,12 @@ constexpr std::size_t longest_reading = 4096;
 // How much of a bad reading a diagnostic shows.
 constexpr std::size_t shown_reading = 40;
 
+// A file that cannot be read, or is no regular file, is named for that,
+// whatever its bytes looked like.
 analysis unreadable(byte_reader& in, std::string reason)
 {
-    in.check_kind();
-    if (in.failed())
-        reason = in.failure();
+    if (std::string failure = in.failure(); !failure.empty())
+        reason = std::move(failure);
     return {verdict::left_out, {}, std::move(reason)};
 }
 
@@ -37,6 +38,41 @@ std::string quoted(std::string_view word)
 {
     std::string text = "'" + printable(word.substr(0, shown_reading));
     return text + (word.size() > shown_reading ? "...'" : "'");
+}
+
+// The bytes of the white-space-delimited word that stand before offset at,
+// none of them before from, as many as a diagnostic shows: the readings
+// written against a bad one. They are read from the file again, since the
+// reader's buffer may have moved past them.
+std::string word_before(const byte_reader& in, off_t from, off_t at)
+{
+    off_t start = at;
+    char before[512];
+    while (start > from) {
+        auto count = static_cast<std::size_t>(std::min<off_t>(sizeof before, start - from));
+        if (in.reread(start - static_cast<off_t>(count), before, count) != count)
+            break;
+        std::size_t kept = count;
+        while (kept > 0 && !is_space(before[kept - 1]))
+            --kept;
+        start -= static_cast<off_t>(count - kept);
+        if (kept > 0)
+            break;
+    }
+    std::string word(static_cast<std::size_t>(std::min<off_t>(at - start, shown_reading + 1)), '\0');
+    word.resize(in.reread(start, word.data(), word.size()));
+    return word;
+}
+
+// What a diagnostic shows of a bad reading that starts at offset at: its
+// text, and the whole word if readings stand against it, since the word is
+// what the file shows.
+std::string shown(const byte_reader& in, off_t from, off_t at, std::string_view text)
+{
+    std::string word = word_before(in, from, at);
+    if (word.empty())
+        return quoted(text);
+    return quoted(text) + " in " + quoted(word.append(text.substr(0, shown_reading + 1)));
 }
 
 bool is_digit(char c)
@@ -193,13 +229,13 @@ analysis statistics_of(const double (&readings)[readings_per_record], double low
     if (minimum > lower && maximum < upper)
         return {verdict::inside, {}, {}};
 
-    double mean = sum / 32.0;
+    double mean = sum / readings_per_record;
     double sum_of_squares = 0.0;
     for (double reading : readings) {
         double d = reading - mean;
         sum_of_squares = sum_of_squares + d * d;
     }
-    double std_dev = std::sqrt(sum_of_squares / 31.0);
+    double std_dev = std::sqrt(sum_of_squares / (readings_per_record - 1));
     if (!std::isfinite(mean) || !std::isfinite(std_dev))
         return {verdict::left_out, {}, "readings too large for the statistics"};
     return {verdict::outside, {minimum, maximum, mean, std_dev}, {}};
@@ -209,10 +245,11 @@ analysis read_record(byte_reader& in, double lower, double upper)
 {
     std::size_t length = 0;
     if (!in.skip_lines(header_lines))
-        return unreadable(in, "fewer than 33 header lines");
+        return unreadable(in, "fewer than " + std::to_string(header_lines) + " header lines");
     in.next_word(0, length);
     if (length == 0)
         return unreadable(in, "no tag after the header");
+    off_t readings_start = in.tell();
 
     double readings[readings_per_record];
     for (int i = 0; i < readings_per_record; ++i) {
@@ -221,10 +258,13 @@ analysis read_record(byte_reader& in, double lower, double upper)
             continue;
         }
         if (!in.skip_space())
-            return unreadable(in, "only " + std::to_string(i) + " of 32 readings");
+            return unreadable(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
+                                          " readings");
+        off_t at = in.tell();
         std::string_view run = in.take_run(longest_reading, length, number_run{});
+        std::string reading = "reading " + std::to_string(i + 1);
         if (length > longest_reading)
-            return unreadable(in, "reading " + std::to_string(i + 1) + " is too long: " + quoted(run));
+            return unreadable(in, reading + " is too long: " + shown(in, readings_start, at, run));
         parse_result parsed = parse_reading(run, readings[i]);
         if (parsed == parse_result::ok)
             continue;
@@ -233,7 +273,7 @@ analysis read_record(byte_reader& in, double lower, double upper)
         std::size_t rest = 0;
         text += in.take_run(shown_reading + 1, rest, [](char c) { return !is_space(c); });
         const char* what = parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ";
-        return unreadable(in, "reading " + std::to_string(i + 1) + what + quoted(text));
+        return unreadable(in, reading + what + shown(in, readings_start, at, text));
     }
     if (in.failed())
         return unreadable(in, {});

@@ -60,9 +60,18 @@ void byte_reader::check_kind()
         refusal_ = refusal_for(status.st_mode);
 }
 
-std::string byte_reader::failure() const
+std::string byte_reader::failure()
 {
-    return refusal_ != nullptr ? refusal_ : std::strerror(error_);
+    check_kind();
+    if (refusal_ != nullptr)
+        return refusal_;
+    return error_ != 0 ? std::strerror(error_) : "";
+}
+
+std::size_t byte_reader::reread(off_t offset, char* bytes, std::size_t count) const
+{
+    ssize_t n = ::pread(fd_, bytes, count, offset);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 // Asking a file's kind costs a system call, as much as a tenth of a record's

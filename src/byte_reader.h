@@ -60,16 +60,24 @@ public:
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
 
+    // Where in the file the first byte of unread() lies.
+    off_t tell() const { return offset_ - static_cast<off_t>(end_ - pos_); }
+    // Reads up to count bytes at offset again, into bytes, and answers how
+    // many it got; for a diagnostic that shows what lies behind.
+    std::size_t reread(off_t offset, char* bytes, std::size_t count) const;
+
     // Asks the system what kind of file this is, once: anything but a
     // regular file or a directory is then refused. Reading asks by itself
-    // whenever it matters for not hanging; a caller about to report a failure
-    // asks, so that the failure names the kind.
+    // whenever it matters for not hanging, and failure() before it answers.
     void check_kind();
 
-    // Whether the file was refused or an open or read failed.
+    // Whether the file was refused or an open or read failed, as far as
+    // reading has seen.
     bool failed() const { return error_ != 0 || refusal_ != nullptr; }
-    // Why, as a diagnostic says it; only when failed().
-    std::string failure() const;
+    // Why the file cannot be read, as a diagnostic says it, or "" if it can.
+    // Asks the kind first, so that the bytes of a device that happened to
+    // read are never taken for a damaged record.
+    std::string failure();
 
 private:
     bool fill();

@@ -11,8 +11,9 @@ constexpr std::size_t date_position = 2;
 constexpr std::size_t date_length = 8;
 constexpr std::size_t label_position = 11;
 constexpr std::size_t label_length = 23;
-// No entry longer than this can name a file; the rest of it is not kept.
-constexpr std::size_t longest_entry = PATH_MAX;
+// No entry longer than this can name a file: PATH_MAX counts the NUL that
+// ends a path. The rest of a longer one is not kept.
+constexpr std::size_t longest_entry = PATH_MAX - 1;
 // How much of such an entry a diagnostic shows.
 constexpr std::size_t shown_entry = 64;
 
@@ -63,8 +64,8 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
             results.push_back({label_of(entry), s.minimum, s.maximum, s.mean, s.std_dev});
         }
     }
-    if (list.failed()) {
-        diagnose(err, list_path, list.failure());
+    if (std::string failure = list.failure(); !failure.empty()) {
+        diagnose(err, list_path, failure);
         ok = false;
     }
     return ok;

@@ -76,6 +76,9 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
 {
     std::string header = record_text("");
     header.resize(header.find("RECHECK"));
+    // The reader's first buffer ends right before the x.
+    std::string word_across_the_buffer_end = record_text("320-320x1 " + repeated_readings(29, "320"));
+    word_across_the_buffer_end.insert(0, byte_reader::capacity - word_across_the_buffer_end.find('x'), 'h');
     const std::vector<std::pair<std::string, std::string>> cases = {
         {header.substr(0, header.size() - 1), "fewer than 33 header lines"},
         {header + " \r\n\t", "no tag after the header"},
@@ -83,12 +86,15 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
         {record_text(with_reading("nan")), "reading 32 is not a number: 'nan'"},
         {record_text(with_reading("-inf")), "reading 32 is not a number: '-inf'"},
         {record_text(with_reading("+-1")), "reading 32 is not a number: '+-1'"},
-        {record_text("3\x1b[2J " + repeated_readings(31, "320")), "reading 2 is not a number: '\\x1b[2J'"},
+        {record_text("3\x1b[2J " + repeated_readings(31, "320")), "reading 2 is not a number: '\\x1b[2J' in '3\\x1b[2J'"},
         {record_text(with_reading(std::string(100, 'x'))),
          "reading 32 is not a number: 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'"},
         {record_text(with_reading(std::string(5000, '1'))),
          "reading 32 is too long: '1111111111111111111111111111111111111111...'"},
         {record_text(with_reading("1e999")), "reading 32 is out of range: '1e999'"},
+        {record_text("320.0000000001-320.0000000001-320.00000000x1 " + repeated_readings(29, "320")),
+         "reading 4 is not a number: 'x1' in '320.0000000001-320.0000000001-320.000000...'"},
+        {word_across_the_buffer_end, "reading 3 is not a number: 'x1' in '320-320x1'"},
         {record_text("1e200 " + repeated_readings(31, "-1e200")), "readings too large for the statistics"},
     };
     for (const auto& [text, reason] : cases) {
@@ -116,9 +122,9 @@ TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
         {"1.2.3", "=1.2 .3", "=1.2"},
         {"1e5-3", "=1e5 -3", "=1e5"},
         {"1e2.5", "=1e2 .5", "=1e2"},
-        {"0x10", "31 is not a number: 'x10'", "=0"},
-        {"12abc", "31 is not a number: 'abc'", "=12"},
-        {"331.2;", "31 is not a number: ';'", "=331.2"},
+        {"0x10", "31 is not a number: 'x10' in '0x10'", "=0"},
+        {"12abc", "31 is not a number: 'abc' in '12abc'", "=12"},
+        {"331.2;", "31 is not a number: ';' in '331.2;'", "=331.2"},
         {"5e", "30 is not a number: '5e'", "32 is not a number: '5e'"},
         {"+-3", "30 is not a number: '+-3'", "32 is not a number: '+-3'"},
         {".e5", "30 is not a number: '.e5'", "32 is not a number: '.e5'"},

@@ -117,7 +117,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     EXPECT_EQ(hostile.out, "\x1b[1mbold\x7f: 0 31 15.5 9.38083\n");
     EXPECT_EQ(hostile.err,
               in_day + "ab20181219_\\x1b]0;owned\\x07.recheck: No such file or directory\n" +
-                  in_day + "ab20181219_\\x1b[8m.recheck: reading 2 is not a number: '\\x1b[2J'\n");
+                  in_day + "ab20181219_\\x1b[8m.recheck: reading 2 is not a number: '\\x1b[2J' in '3\\x1b[2J'\n");
 
     write("resultlist.txt", "ab20181219_x\n");
     run_result clean = run(E2E_EXE, tmp);

@@ -51,6 +51,13 @@ std::string repeated_readings(int n, std::string_view reading)
     return body;
 }
 
+std::string with_reading(std::string_view reading, int position)
+{
+    std::string before = repeated_readings(position - 1, "320");
+    std::string after = repeated_readings(32 - position, "320");
+    return before + (before.empty() ? "" : " ") + std::string(reading) + (after.empty() ? "" : " ") + after;
+}
+
 std::string read_file(const std::string& path)
 {
     std::ostringstream text;

@@ -30,6 +30,10 @@ std::string counting_readings(int first);
 // n copies of reading, one blank between them.
 std::string repeated_readings(int n, std::string_view reading);
 
+// 32 readings of 320, one blank between them, with reading in place of the
+// one at position (1 to 32).
+std::string with_reading(std::string_view reading, int position = 32);
+
 // A whole file's bytes.
 std::string read_file(const std::string& path);
 

@@ -15,6 +15,18 @@
 
 namespace {
 
+// text as one word for the shell, whatever bytes it holds.
+std::string shell_word(std::string_view text)
+{
+    std::string word = "'";
+    for (char c : text)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+const std::string demo = shell_word(DEMO_EXE);
+const std::string e2e = shell_word(E2E_EXE);
+
 struct run_result {
     int status;
     std::string out;
@@ -25,9 +37,9 @@ struct run_result {
 // unless out_to sends it elsewhere (a shell redirection target such as /dev/full).
 run_result run(const std::string& command, const temp_dir& tmp, const std::string& out_to = "")
 {
-    std::string out = out_to.empty() ? tmp.dir() + "out" : out_to;
-    int status = std::system((command + " >" + out + " 2>" + tmp.dir() + "err").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_to.empty() ? read_file(out) : "",
+    std::string out = out_to.empty() ? shell_word(tmp.dir() + "out") : out_to;
+    int status = std::system((command + " >" + out + " 2>" + shell_word(tmp.dir() + "err")).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_to.empty() ? read_file(tmp.dir() + "out") : "",
             read_file(tmp.dir() + "err")};
 }
 
@@ -46,7 +58,7 @@ std::string decimal_comma_locale()
 TEST(EndToEnd, SampleDay)
 {
     temp_dir tmp;
-    run_result r = run(DEMO_EXE, tmp);
+    run_result r = run(demo, tmp);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, read_file(EXAMPLES_DIR "expected-report.txt"));
@@ -59,7 +71,7 @@ TEST(EndToEnd, ReportThatCannotBeWrittenIsAFailure)
                                          {"&-", "Bad file descriptor"}}) {
         SCOPED_TRACE(out_to);
         temp_dir tmp;
-        run_result r = run(DEMO_EXE, tmp, out_to);
+        run_result r = run(demo, tmp, out_to);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, "check_RT: write error: " + reason + "\n");
     }
@@ -72,12 +84,12 @@ TEST(EndToEnd, SameBytesInADecimalCommaLocale)
         GTEST_SKIP() << "no de_DE.UTF-8 locale with a decimal comma here (Debian: locales, then locale-gen); "
                         "the locale is not checked";
     temp_dir tmp;
-    std::string demo = "LC_ALL=" + locale + " " DEMO_EXE;
-    run_result r = run(demo, tmp);
+    std::string in_locale = "LC_ALL=" + locale + " " + demo;
+    run_result r = run(in_locale, tmp);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, read_file(EXAMPLES_DIR "expected-report.txt"));
-    run_result full = run(demo, tmp, "/dev/full");
+    run_result full = run(in_locale, tmp, "/dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "check_RT: write error: No space left on device\n");
 }
@@ -89,7 +101,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     const std::string day = CHECK_RT_DATA_DIR;
     const std::string in_day = "check_RT: " + printable(day);
     std::filesystem::remove_all(day);
-    run_result missing = run(E2E_EXE, tmp);
+    run_result missing = run(e2e, tmp);
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, in_day + "resultlist.txt: No such file or directory\n");
@@ -102,7 +114,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     write("ab20181219_wide.recheck", record_text(counting_readings(300)));
     write("ab20181219_short.recheck", record_text("1 2 3"));
     write("ab20181219_x.recheck", record_text(counting_readings(0)));
-    run_result damaged = run(E2E_EXE, tmp);
+    run_result damaged = run(e2e, tmp);
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.out, "wide: 300 331 315.5 9.38083\nx: 0 31 15.5 9.38083\n");
     EXPECT_EQ(damaged.err, in_day + "ab20181219_gone.recheck: No such file or directory\n" +
@@ -112,7 +124,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     write("resultlist.txt", "ab20181219_\x1b]0;owned\a ab20181219_\x1b[1mbold\x7f ab20181219_\x1b[8m");
     write("ab20181219_\x1b[1mbold\x7f.recheck", record_text(counting_readings(0)));
     write("ab20181219_\x1b[8m.recheck", record_text("3\x1b[2J " + counting_readings(0)));
-    run_result hostile = run(E2E_EXE, tmp);
+    run_result hostile = run(e2e, tmp);
     EXPECT_EQ(hostile.status, 1);
     EXPECT_EQ(hostile.out, "\x1b[1mbold\x7f: 0 31 15.5 9.38083\n");
     EXPECT_EQ(hostile.err,
@@ -120,7 +132,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
                   in_day + "ab20181219_\\x1b[8m.recheck: reading 2 is not a number: '\\x1b[2J' in '3\\x1b[2J'\n");
 
     write("resultlist.txt", "ab20181219_x\n");
-    run_result clean = run(E2E_EXE, tmp);
+    run_result clean = run(e2e, tmp);
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "x: 0 31 15.5 9.38083\n");
     EXPECT_EQ(clean.err, "");

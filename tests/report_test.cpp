@@ -65,6 +65,13 @@ TEST(Diagnostics, ControlBytesAndBackslashesAreEscaped)
         {"\x9b\x80 \xc2\x9b \xc2\x85", "\\x9b\\x80 \\xc2\\x9b \\xc2\\x85"},
         {"Pr\xc3\xbc" "fstand-\xc2\xb5 \xb5 \xe2\x82\xac \xc3", "Pr\xc3\xbc" "fstand-\xc2\xb5 \xb5 \xe2\x82\xac \xc3"},
         {"\xe2\x82 \xed\xa0\x80 \xc0\x9b", "\xe2\\x82 \xed\xa0\\x80 \xc0\\x9b"},
+        // The edges of each lead byte's range, then their invalid neighbours.
+        {"\xf0\x9f\x98\x80 \xf4\x8f\xbf\xbf \xef\xbf\xbf \xef\x80\x80 \xe1\x80\x80 \xc2\xa0",
+         "\xf0\x9f\x98\x80 \xf4\x8f\xbf\xbf \xef\xbf\xbf \xef\x80\x80 \xe1\x80\x80 \xc2\xa0"},
+        {"\xf4\x90\x80\x80 \xf0\x8f\xbf\xbf \xe0\x9f\xbf \xe1\x80\xc0 \xe1\xc0\x80 \xf5\x80\x80\x80 "
+         "\xc2\x9f \xf0\x9f\x98",
+         "\xf4\\x90\\x80\\x80 \xf0\\x8f\xbf\xbf \xe0\\x9f\xbf \xe1\\x80\xc0 \xe1\xc0\\x80 \xf5\\x80\\x80\\x80 "
+         "\\xc2\\x9f \xf0\\x9f\\x98"},
         // U+202E, U+2066, U+2069, U+061C, U+200E, U+200F, U+2028, U+202A; then
         // U+2065, U+206A, U+061B, U+200D, U+2027, U+202F, which stay.
         {"a\xe2\x80\xae" "b \xe2\x81\xa6\xe2\x81\xa9 \xd8\x9c \xe2\x80\x8e\xe2\x80\x8f \xe2\x80\xa8\xe2\x80\xaa "
@@ -76,7 +83,9 @@ TEST(Diagnostics, ControlBytesAndBackslashesAreEscaped)
         SCOPED_TRACE(r.shown);
         EXPECT_EQ(printable(r.text), r.shown);
         std::ostringstream err;
-        diagnose(err, r.text, "reason");
+        // What lies past the end must not count: a shown reading is cut from a longer one.
+        std::string followed = r.text + "\x80\x80\x80";
+        diagnose(err, std::string_view(followed).substr(0, r.text.size()), "reason");
         EXPECT_EQ(err.str(), std::string("check_RT: ") + r.shown + ": reason\n");
     }
 }

@@ -50,6 +50,7 @@ TEST(ScanList, SelectsEntriesOfTheTargetDate)
         {"ab20181219_x", {"x"}},
         {"ab20181219_x zz20181219-y\n", {"x", "y"}},
         {"\n\n ab20181219_x\t\r\n\v\fzz20181219-y", {"x", "y"}},
+        {"ab20181219_x\vzz20181219-y\fab20181219_x\rzz20181219-y", {"x", "y", "x", "y"}},
         {"ab20181219_x\nab20181219_x\n", {"x", "x"}},
         {"ab20181218_x 20181219_abc\n", {}},
         {"a ab ab2018121 ab20181219 ab20181219_\n", {"", ""}},

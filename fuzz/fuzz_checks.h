@@ -13,7 +13,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A broken property is a finding: libFuzzer keeps the input that did it.
 inline void require(bool holds, const char* property)
@@ -24,40 +23,12 @@ inline void require(bool holds, const char* property)
     }
 }
 
-// Up to limit words of text; rest is what follows the last of them.
-inline std::vector<std::string_view> words_of(std::string_view text, std::size_t limit, std::string_view& rest)
-{
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (words.size() < limit) {
-        while (at < text.size() && is_space(text[at]))
-            ++at;
-        if (at == text.size())
-            break;
-        std::size_t start = at;
-        while (at < text.size() && !is_space(text[at]))
-            ++at;
-        words.push_back(text.substr(start, at - start));
-    }
-    rest = text.substr(at);
-    return words;
-}
-
 // White space to put where other white space was: the i-th of a text in its
 // variant, 0 a line feed every time, 1 a mix of every kind.
 inline const char* other_white_space(std::size_t i, int variant)
 {
     static const char* const mixed[] = {" ", "\t", "\r\n", "\v\f", "  \n\n", "\n\r \t"};
     return variant == 0 ? "\n" : mixed[i % (sizeof mixed / sizeof mixed[0])];
-}
-
-// The words again, with other white space between them; variant picks which.
-inline std::string joined(const std::vector<std::string_view>& words, int variant)
-{
-    std::string text;
-    for (std::size_t i = 0; i < words.size(); ++i)
-        text.append(other_white_space(i, variant)).append(words[i]);
-    return text;
 }
 
 // Statistics a record may be reported with. The sum runs in file order in

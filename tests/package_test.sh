@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# A site's build packs into a Debian package that holds the stripped tool and
-# its gzipped page and nothing else, says in its fields what it is and which
-# directory and date it was built for, and works when unpacked. Nothing is
-# installed on this machine: the package is only looked into and unpacked.
-# Needs cmake, g++, dpkg-dev (cpack works out Depends with dpkg-shlibdeps).
+# A site's build packs into a Debian package that holds the stripped, hardened
+# tool, its gzipped page, the copyright notice and the changelog and nothing
+# else, says in its fields what it is and which directory and date it was
+# built for, with the date in its version, and works when unpacked. Building
+# it builds no benchmark or test program. Nothing is installed on this
+# machine: the package is only looked into and unpacked.
+# Needs cmake, g++, dpkg-dev (cpack works out Depends with dpkg-shlibdeps),
+# and readelf (binutils, which g++ brings).
 # Usage: tests/package_test.sh SOURCE_DIR SCRATCH_DIR
 # The build, the data directory and the unpacked package are left in
 # SCRATCH_DIR to look at; what an earlier run left there is removed first.
@@ -33,7 +36,8 @@ cmake -S "$source_dir" -B "$build" -DCHECK_RT_REQUIRE_TESTS=OFF -DBUILD_TESTING=
 cmake --build "$build" -j2 >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 (cd "$build" && cpack -G DEB) >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+version=$project_version+$date
 debs=("$build"/*.deb)
 if ((${#debs[@]} != 1)) || [[ ! -f ${debs[0]} ]]; then
     echo "cpack made no single .deb in $build" >&2
@@ -44,22 +48,32 @@ deb=${debs[0]}
 failed=0
 fail() { echo "package_test: $*" >&2; failed=1; }
 
-# Mode and path of every member: the two files and the directories above them.
+# Mode and path of every member: the four files and the directories above them.
 dpkg-deb -c "$deb" | awk '{ print $1, $6 }' >"$tmp/contents"
 cat >"$tmp/expected" <<'EOF'
 drwxr-xr-x ./usr/
 drwxr-xr-x ./usr/bin/
 -rwxr-xr-x ./usr/bin/check_RT
 drwxr-xr-x ./usr/share/
+drwxr-xr-x ./usr/share/doc/
+drwxr-xr-x ./usr/share/doc/check-rt/
+-rw-r--r-- ./usr/share/doc/check-rt/changelog.gz
+-rw-r--r-- ./usr/share/doc/check-rt/copyright
 drwxr-xr-x ./usr/share/man/
 drwxr-xr-x ./usr/share/man/man1/
 -rw-r--r-- ./usr/share/man/man1/check_RT.1.gz
 EOF
-diff "$tmp/expected" "$tmp/contents" >&2 || fail "the package holds other files than the tool and its page"
+diff "$tmp/expected" "$tmp/contents" >&2 || fail "the package holds other files than the tool, its page, copyright and changelog"
+for program in bench/make_day bench/io_floor tests/check_rt_tests tests/check_RT_e2e; do
+    [[ ! -e $build/$program ]] || fail "the package's build built $program"
+done
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == check-rt ]] || fail "Package is '$(field Package)'"
-[[ -n $version && $(field Version) == "$version" ]] || fail "Version is '$(field Version)', not '$version'"
+[[ -n $project_version && $(field Version) == "$version" ]] || fail "Version is '$(field Version)', not '$version'"
+# A later date is a later version of the same release.
+dpkg --compare-versions "$(field Version)" lt "$project_version+$((date + 1))" ||
+    fail "version $(field Version) is not older than the next day's"
 [[ $(field Maintainer) == "$maintainer" ]] || fail "Maintainer is '$(field Maintainer)'"
 [[ $(field Section) == science ]] || fail "Section is '$(field Section)'"
 description=$(field Description)
@@ -70,7 +84,36 @@ depends=$(field Depends)
 
 dpkg-deb -x "$deb" "$root"
 title=$(zcat "$root/usr/share/man/man1/check_RT.1.gz" | grep '^\.TH ' || true)
-[[ $title == *"check_RT $version"* ]] || fail "the page's title line is '$title'"
+[[ $title == *"\"check_RT $version\""* ]] || fail "the page's title line is '$title'"
+
+doc=$root/usr/share/doc/check-rt
+cmp -s "$source_dir/COPYRIGHT" "$doc/copyright" || fail "copyright is not the source's COPYRIGHT"
+grep -q 'the check_RT authors' "$doc/copyright" || fail "copyright names no holder"
+# gzip -9n: no name and no time in the header (flags byte 0, time 0), best compression.
+[[ $(od -An -tx1 -j3 -N7 "$doc/changelog.gz" | tr -d ' \n') == 00000000000203 ]] ||
+    fail "changelog.gz is not made with gzip -9n: $(od -An -tx1 -N10 "$doc/changelog.gz")"
+# The newest entry is this build's version, then the release's own entries.
+zcat "$doc/changelog.gz" | grep '^check-rt (' >"$tmp/entries"
+releases=$(grep -c '^## ' "$source_dir/CHANGELOG.md")
+[[ $(head -1 "$tmp/entries") == "check-rt ($version) unstable; urgency=medium" &&
+   $(wc -l <"$tmp/entries") == "$releases" ]] ||
+    fail "changelog.gz has the entries $(tr '\n' ' ' <"$tmp/entries")"
+
+# Hardened as Debian's binaries are, and stripped of .comment. readelf's
+# output is kept in files: grep -q would stop reading it, and pipefail fail.
+exe=$root/usr/bin/check_RT
+readelf -hW "$exe" >"$tmp/header"
+readelf -lW "$exe" >"$tmp/segments"
+readelf -dW "$exe" >"$tmp/dynamic"
+readelf -SW "$exe" >"$tmp/sections"
+readelf --dyn-syms -W "$exe" >"$tmp/symbols"
+grep -q 'Type: *DYN' "$tmp/header" || fail "check_RT is no position-independent executable"
+grep -q 'FLAGS_1.*PIE' "$tmp/dynamic" || fail "check_RT is not marked PIE"
+grep -q GNU_RELRO "$tmp/segments" || fail "check_RT has no RELRO segment"
+grep -Eq 'BIND_NOW|FLAGS_1.* NOW' "$tmp/dynamic" || fail "check_RT binds its symbols lazily"
+grep -q ' __stack_chk_fail' "$tmp/symbols" || fail "check_RT has no stack protector"
+grep -Eq ' __[a-z_]+_chk(@| |$)' "$tmp/symbols" || fail "check_RT calls no checked (fortified) function"
+! grep -Eq ' \.comment | \.note ' "$tmp/sections" || fail "check_RT keeps a .comment or .note section"
 
 # A day of one record, readings 0 to 31, in the directory the package was built for.
 echo "ab${date}_x" >"${data}resultlist.txt"

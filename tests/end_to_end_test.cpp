@@ -148,7 +148,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
 
     // With standard input closed, the list is opened as descriptor 0.
     std::filesystem::remove(day + "resultlist.txt");
-    ASSERT_EQ(mkfifo((day + "resultlist.txt").c_str(), 0600), 0) << "resultlist.txt";
+    ASSERT_EQ(mkfifo((day + "resultlist.txt").c_str(), 0600), 0);
     run_result fifo = run(e2e + " <&-", tmp);
     EXPECT_EQ(fifo.status, 1);
     EXPECT_EQ(fifo.out, "");
@@ -164,13 +164,11 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
 #ifdef UNDER_ADDRESS_SANITIZER
     GTEST_SKIP() << "running out of memory is not checked: AddressSanitizer cannot run under ulimit -v";
 #endif
-    // Reported records are held until the report is written, about 100 bytes each.
+    // Reported records are held until the report is written, about 100 bytes
+    // each: 100000 of them and the program do not fit in 16 MiB.
     const std::string entry = "ab20181219_twenty-three-characters";
     write(entry + ".recheck", record_text(counting_readings(0)));
-    std::string list;
-    for (int i = 0; i < 100000; ++i)
-        list += entry + "\n";
-    write("resultlist.txt", list);
+    write("resultlist.txt", repeated_readings(100000, entry));
     run_result exhausted = run("(ulimit -v 16384; " + e2e + ")", tmp);
     EXPECT_EQ(exhausted.status, 1);
     EXPECT_EQ(exhausted.out, "");

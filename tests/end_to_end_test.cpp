@@ -161,11 +161,11 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     EXPECT_EQ(clean.out, "x: 0 31 15.5 9.38083\n");
     EXPECT_EQ(clean.err, "");
 
-#ifdef UNDER_ADDRESS_SANITIZER
-    GTEST_SKIP() << "running out of memory is not checked: AddressSanitizer cannot run under ulimit -v";
-#endif
     // Reported records are held until the report is written, about 100 bytes
-    // each: 100000 of them and the program do not fit in 16 MiB.
+    // each: 100000 of them and the program do not fit in 16 MiB. The plain
+    // build checks it; under AddressSanitizer, which cannot run under
+    // ulimit -v, the rest of this test still runs and counts.
+#ifndef UNDER_ADDRESS_SANITIZER
     const std::string entry = "ab20181219_twenty-three-characters";
     write(entry + ".recheck", record_text(counting_readings(0)));
     write("resultlist.txt", repeated_readings(100000, entry));
@@ -173,6 +173,7 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     EXPECT_EQ(exhausted.status, 1);
     EXPECT_EQ(exhausted.out, "");
     EXPECT_EQ(exhausted.err, "check_RT: memory exhausted\n");
+#endif
 }
 
 }  // namespace

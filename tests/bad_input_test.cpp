@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,6 +23,7 @@ const std::string r300 = "r: 300 331 315.5 9.38083\n";
 const std::string both = "ab20181219_good ab20181219_r\n";
 // Files that are no regular file, in place of a list's or record's bytes.
 const std::string fifo = "<a FIFO>";
+const std::string unix_socket = "<a socket>";
 const std::string link_to = "<a link to ";
 const std::string dev_zero = link_to + "/dev/zero>";
 
@@ -40,6 +43,19 @@ std::string replace_all(std::string text, char from, std::string_view to)
     return text;
 }
 
+// A socket's file stays when the socket is closed.
+void make_socket(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path) << "too long for a socket: " << path;
+    path.copy(address.sun_path, path.size());
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+}
+
 void make_file(const temp_dir& tmp, const std::string& name, const std::optional<std::string>& content)
 {
     std::string path = tmp.dir() + name;
@@ -47,6 +63,8 @@ void make_file(const temp_dir& tmp, const std::string& name, const std::optional
         std::filesystem::create_directory(path);
     else if (*content == fifo)
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    else if (*content == unix_socket)
+        make_socket(path);
     else if (content->rfind(link_to, 0) == 0)
         std::filesystem::create_symlink(content->substr(link_to.size(), content->size() - link_to.size() - 1), path);
     else
@@ -87,6 +105,7 @@ TEST(BadInput, EveryDamageIsNamedAndGoodRecordsStay)
          ""},
         {"a directory as record", both, "ab20181219_r", std::nullopt, good, r + "Is a directory"},
         {"a FIFO as record", both, "ab20181219_r", fifo, good, r + "is a FIFO, not a regular file"},
+        {"a socket as record", both, "ab20181219_r", unix_socket, good, r + "is a socket, not a regular file"},
         {"/dev/zero as record", both, "ab20181219_r", dev_zero, good, r + "is a character device, not a regular file"},
         {"/dev/tty as record", both, "ab20181219_r", link_to + "/dev/tty>", good,
          r + "is a character device, not a regular file"},

@@ -267,10 +267,12 @@ analysis read_record(byte_reader& in, double lower, double upper)
             return unreadable(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
                                           " readings");
         off_t at = in.tell();
+        auto bad_reading = [&](const char* what, std::string_view text) {
+            return unreadable(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
+        };
         std::string_view run = in.take_run(longest_reading, length, number_run{});
-        std::string reading = "reading " + std::to_string(i + 1);
         if (length > longest_reading)
-            return unreadable(in, reading + " is too long: " + shown(in, readings_start, at, run));
+            return bad_reading(" is too long: ", run);
         parse_result parsed = parse_reading(run, readings[i]);
         if (parsed == parse_result::ok)
             continue;
@@ -278,8 +280,7 @@ analysis read_record(byte_reader& in, double lower, double upper)
         std::string text(run);
         std::size_t rest = 0;
         text += in.take_run(shown_reading + 1, rest, [](char c) { return !is_space(c); });
-        const char* what = parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ";
-        return unreadable(in, reading + what + shown(in, readings_start, at, text));
+        return bad_reading(parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ", text);
     }
     if (in.failed())
         return unreadable(in, {});

@@ -30,9 +30,10 @@ const char* refusal_for(mode_t mode)
 // O_NONBLOCK so that opening a FIFO cannot wait for a writer, O_NOCTTY so that
 // a terminal cannot become ours; neither changes how a regular file reads.
 byte_reader::byte_reader(const std::string& path)
-    : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+    : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
+      buffer_(new char[capacity + padding])
 {
-    std::memset(buffer_, 0, padding);
+    std::memset(buffer_.get(), 0, padding);
     if (fd_ >= 0)
         return;
     error_ = errno;
@@ -84,7 +85,7 @@ bool byte_reader::fill()
     if (offset_ > 0)
         check_kind();
     while (!failed()) {
-        ssize_t n = ::pread(fd_, buffer_, capacity, offset_);
+        ssize_t n = ::pread(fd_, buffer_.get(), capacity, offset_);
         if (n > 0) {
             end_ = static_cast<std::size_t>(n);
             offset_ += n;
@@ -97,7 +98,7 @@ bool byte_reader::fill()
         check_kind();
         break;
     }
-    std::memset(buffer_ + end_, 0, padding);
+    std::memset(buffer_.get() + end_, 0, padding);
     return end_ > 0;
 }
 
@@ -122,15 +123,15 @@ bool byte_reader::skip_lines(int count)
     while (count > 0) {
         if (pos_ == end_ && !fill())
             return false;
-        for (int feeds; end_ - pos_ >= block && (feeds = line_feeds_in_block(buffer_ + pos_)) < count;
+        for (int feeds; end_ - pos_ >= block && (feeds = line_feeds_in_block(buffer_.get() + pos_)) < count;
              pos_ += block)
             count -= feeds;
-        const void* line_feed = std::memchr(buffer_ + pos_, '\n', end_ - pos_);
+        const void* line_feed = std::memchr(buffer_.get() + pos_, '\n', end_ - pos_);
         if (line_feed == nullptr) {
             pos_ = end_;
             continue;
         }
-        pos_ = static_cast<std::size_t>(static_cast<const char*>(line_feed) - buffer_) + 1;
+        pos_ = static_cast<std::size_t>(static_cast<const char*>(line_feed) - buffer_.get()) + 1;
         --count;
     }
     return true;
@@ -141,7 +142,7 @@ void byte_reader::skip_byte_order_mark()
     constexpr std::string_view mark = "\xef\xbb\xbf";
     if (pos_ == end_ && !fill())
         return;
-    if (std::string_view(buffer_ + pos_, end_ - pos_).substr(0, mark.size()) == mark)
+    if (std::string_view(buffer_.get() + pos_, end_ - pos_).substr(0, mark.size()) == mark)
         pos_ += mark.size();
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -56,7 +57,7 @@ public:
     // Three NUL bytes follow them, so that a scan can stop at the first byte
     // it does not want without watching for the end as well, and may look
     // at the next three bytes at once.
-    std::string_view unread() const { return {buffer_ + pos_, end_ - pos_}; }
+    std::string_view unread() const { return {buffer_.get() + pos_, end_ - pos_}; }
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
 
@@ -91,7 +92,9 @@ private:
     std::size_t end_ = 0;
     std::string spill_;
     static constexpr std::size_t padding = 3;
-    char buffer_[capacity + padding];
+    // On the heap: two readers (the list's and a record's) would take more
+    // than a small stack holds.
+    std::unique_ptr<char[]> buffer_;
 };
 
 template <class Continues>
@@ -102,14 +105,14 @@ std::string_view byte_reader::take_run(std::size_t keep, std::size_t& length, Co
         ++pos_;
     length = pos_ - start;
     if (pos_ < end_)
-        return {buffer_ + start, length < keep ? length : keep};
+        return {buffer_.get() + start, length < keep ? length : keep};
 
     // The run may go on past the buffer: gather what is kept of it.
-    spill_.assign(buffer_ + start, length < keep ? length : keep);
+    spill_.assign(buffer_.get() + start, length < keep ? length : keep);
     while (fill()) {
         while (pos_ < end_ && continues(buffer_[pos_]))
             ++pos_;
-        spill_.append(buffer_, pos_ < keep - spill_.size() ? pos_ : keep - spill_.size());
+        spill_.append(buffer_.get(), pos_ < keep - spill_.size() ? pos_ : keep - spill_.size());
         length += pos_;
         if (pos_ < end_)
             break;

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <sys/types.h>
 
+// Offsets in files of any size, also on a 32-bit build.
+static_assert(sizeof(off_t) == 8, "off_t must have 64 bits: build with -D_FILE_OFFSET_BITS=64");
+
 // The classic locale's white space, whatever the user's locale says: ' ' and
 // '\t' '\n' '\v' '\f' '\r'. One test of a bit, rather than a branch for each.
 inline bool is_space(char c)

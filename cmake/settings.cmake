@@ -1,0 +1,44 @@
+# check_settings(DATA_DIR DATE) stops configuring when the data directory or
+# the date cannot be compiled in. The manual page names the directory and
+# every diagnostic names a file in it, so it may hold no character that acts
+# on a terminal or reorders a line: none of those the diagnostics escape but
+# the backslash, which only stands for itself.
+function(check_settings data_dir date)
+  if(NOT data_dir MATCHES "/$")
+    message(FATAL_ERROR "CHECK_RT_DATA_DIR must end in a slash: '${data_dir}'")
+  endif()
+  if(NOT date MATCHES "^[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]$")
+    message(FATAL_ERROR "CHECK_RT_TARGET_DATE must be eight digits: '${date}'")
+  endif()
+
+  # Each byte as "hh ": a pattern that begins with two hex digits and a blank
+  # can only match at the start of a byte.
+  string(HEX "${data_dir}" hex)
+  string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+  set(classes
+    "(0.|1.|7f) " "C0 controls (tab, line feed and the other bytes below 0x20) or DEL"
+    "(c2 [89].) " "C1 controls (U+0080 to U+009F)"
+    "(d8 9c|e2 80 8e|e2 80 8f|e2 80 a[a-e]|e2 81 a[6-9]) " "bidirectional controls"
+    "(e2 80 a[89]) " "line or paragraph separators")
+  # A byte 0x80 to 0x9f that is no part of a UTF-8 character is a C1 control
+  # to a terminal: it is what remains once the characters are taken out.
+  string(REGEX REPLACE
+    "(c[2-9a-f]|d.) [89ab]. |e0 [ab]. [89ab]. |(e[1-9a-c]|e[ef]) [89ab]. [89ab]. |ed [89]. [89ab]. |f0 [9ab]. [89ab]. [89ab]. |f[1-3] [89ab]. [89ab]. [89ab]. |f4 8. [89ab]. [89ab]. "
+    "" outside_characters "${bytes}")
+  if(outside_characters MATCHES "([89]. )")
+    set(found "${CMAKE_MATCH_1}")
+    set(class "C1 controls (bytes 0x80 to 0x9f outside a UTF-8 character)")
+  endif()
+  while(classes AND NOT found)
+    list(POP_FRONT classes pattern what)
+    if(bytes MATCHES "${pattern}")
+      set(found "${CMAKE_MATCH_1}")
+      set(class "${what}")
+    endif()
+  endwhile()
+  if(found)
+    string(STRIP "${found}" found)
+    string(REPLACE " " " 0x" found "0x${found}")
+    message(FATAL_ERROR "CHECK_RT_DATA_DIR cannot hold ${class}: it holds the bytes ${found}")
+  endif()
+endfunction()

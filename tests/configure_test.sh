@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Configuring refuses, with a message that says why, a data directory or date
+# that cannot be compiled in and a standard library that cannot build the
+# tool; warns when a cross build cannot check its arithmetic; and, inside a
+# site's own CMake tree, leaves the parent's settings alone.
+# Usage: tests/configure_test.sh SOURCE_DIR SCRATCH_DIR CLANG_CXX
+# CLANG_CXX needs libc++ (Debian: libc++-dev and libc++abi-dev of its version).
+set -euo pipefail
+if (($# != 3)); then
+    echo "usage: $0 SOURCE_DIR SCRATCH_DIR CLANG_CXX" >&2
+    exit 2
+fi
+source_dir=$(cd "$1" && pwd)
+mkdir -p "$2"
+scratch=$(cd "$2" && pwd)
+clang=$3
+build=$scratch/build
+log=$scratch/log
+failed=0
+fail() { echo "configure_test: $*" >&2; failed=1; }
+
+# configure EXPECTED_STATUS EXPECTED_TEXT CMAKE_ARGUMENT...
+configure() {
+    local status=$1 expected=$2
+    shift 2
+    rm -rf "$build"
+    local got=0
+    cmake -S "$source_dir" -B "$build" -DBUILD_TESTING=OFF "$@" >"$log" 2>&1 || got=$?
+    # CMake wraps its messages' lines: join them before looking.
+    if [[ $got != "$status" ]] || ! tr -s ' \n' '  ' <"$log" | grep -qF -- "$expected"; then
+        tail -n 20 "$log"
+        fail "cmake $* exited with $got, not $status, or did not say '$expected'"
+    fi
+}
+
+refused="CHECK_RT_DATA_DIR cannot hold"
+configure 1 "CHECK_RT_DATA_DIR must end in a slash" -DCHECK_RT_DATA_DIR=/srv/qa
+configure 1 "CHECK_RT_TARGET_DATE must be eight digits" -DCHECK_RT_TARGET_DATE=2018121
+configure 1 "$refused C0 controls (tab, line feed and the other bytes below 0x20) or DEL: it holds the bytes 0x09" \
+    -DCHECK_RT_DATA_DIR=$'/srv/a\tb/'
+configure 1 "$refused C0 controls (tab, line feed and the other bytes below 0x20) or DEL: it holds the bytes 0x7f" \
+    -DCHECK_RT_DATA_DIR=$'/srv/a\x7fb/'
+configure 1 "$refused C1 controls (U+0080 to U+009F): it holds the bytes 0xc2 0x85" \
+    -DCHECK_RT_DATA_DIR=$'/srv/abc\xc2\x85/'
+configure 1 "$refused C1 controls (bytes 0x80 to 0x9f outside a UTF-8 character): it holds the bytes 0x9b" \
+    -DCHECK_RT_DATA_DIR=$'/srv/\xe9t\xe9\x9b/'
+configure 1 "$refused bidirectional controls: it holds the bytes 0xe2 0x80 0xae" \
+    -DCHECK_RT_DATA_DIR=$'/srv/\xe2\x80\xaeabc/'
+configure 1 "$refused line or paragraph separators: it holds the bytes 0xe2 0x80 0xa9" \
+    -DCHECK_RT_DATA_DIR=$'/srv/a\xe2\x80\xa9b/'
+# Characters whose bytes lie in 0x80 to 0x9f, and bytes that are no UTF-8.
+configure 0 "Generating done" -DCHECK_RT_DATA_DIR=$'/srv/\xc3\x9b \xe2\x82\xac \xf0\x9f\x98\x80 \xe9t\xe9/'
+configure 1 "has no std::from_chars for double" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_CXX_FLAGS=-stdlib=libc++
+
+configure 0 "CMake Warning" -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR=aarch64
+tr -s ' \n' '  ' <"$log" | grep -qF "the build cannot run rounding_check" || fail "the cross build's warning is not rounding_check's"
+cmake --build "$build" -j2 --target check_RT >"$log" 2>&1 || { cat "$log"; fail "the cross build failed"; }
+[[ -x $build/rounding_check ]] || fail "building check_RT for another machine does not build rounding_check"
+
+# A site's tree with its own package and no build type: check_RT builds in
+# it and takes neither over, nor adds tests.
+parent=$scratch/parent
+mkdir -p "$parent"
+cat >"$parent/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.20)
+project(site LANGUAGES CXX)
+enable_testing()
+set(CPACK_PACKAGE_NAME site-tools)
+include(CPack)
+add_subdirectory("$source_dir" check_RT)
+EOF
+rm -rf "$build"
+if cmake -S "$parent" -B "$build" >"$log" 2>&1 && cmake --build "$build" -j2 --target check_RT >>"$log" 2>&1; then
+    grep -qx 'CMAKE_BUILD_TYPE:STRING=' "$build/CMakeCache.txt" || fail "check_RT set the parent's build type"
+    ! grep -q check-rt "$build/CPackConfig.cmake" || fail "check_RT took over the parent's package"
+    [[ $(ctest --test-dir "$build" -N | grep -c 'Test *#') == 0 ]] || fail "check_RT added tests to the parent's"
+else
+    cat "$log"
+    fail "check_RT does not build as a subproject"
+fi
+
+exit $failed

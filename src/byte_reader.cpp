@@ -8,6 +8,10 @@
 
 namespace {
 
+// A reader hands its buffer on to the next: allocating 64 KiB for every
+// record file costs about 4% more instructions on a day of small records.
+thread_local std::unique_ptr<char[]> spare_buffer;
+
 // Why a file of this kind is not read, or nullptr for a regular file.
 // A directory is left to the system's own "Is a directory".
 const char* refusal_for(mode_t mode)
@@ -31,12 +35,12 @@ const char* refusal_for(mode_t mode)
 // a terminal cannot become ours; neither changes how a regular file reads.
 byte_reader::byte_reader(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
-      buffer_(new char[capacity + padding])
+      error_(fd_ < 0 ? errno : 0),
+      buffer_(spare_buffer ? std::move(spare_buffer) : std::make_unique<char[]>(capacity + padding))
 {
     std::memset(buffer_.get(), 0, padding);
     if (fd_ >= 0)
         return;
-    error_ = errno;
     // A socket, or a terminal that is not ours, cannot even be opened.
     struct stat status;
     if (::stat(path.c_str(), &status) == 0)
@@ -47,6 +51,8 @@ byte_reader::~byte_reader()
 {
     if (fd_ >= 0)
         ::close(fd_);
+    if (!spare_buffer)
+        spare_buffer = std::move(buffer_);
 }
 
 void byte_reader::check_kind()

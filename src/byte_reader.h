@@ -87,7 +87,7 @@ private:
     bool fill();
 
     int fd_;
-    int error_ = 0;
+    int error_;
     const char* refusal_ = nullptr;
     bool kind_checked_ = false;
     off_t offset_ = 0;

@@ -32,6 +32,12 @@ TEST(AnalyseRecord, WellFormedRecords)
     std::string counting_text = record_text(counting_readings(0));
     std::string on_tag_line = counting_text;
     on_tag_line.replace(on_tag_line.find("RECHECK\n"), 8, "RECHECK ");
+    // The tag's first byte is the first after the header.
+    std::string one_character_tag = counting_text;
+    one_character_tag.replace(one_character_tag.find("RECHECK\n"), 8, "T ");
+    // Headers of mostly line feeds, which the reader counts a block at a time.
+    const std::string tag_and_readings = counting_text.substr(counting_text.find("RECHECK"));
+    const std::string empty_among_header_lines = "# recheck record\n" + std::string(31, '\n') + "# end of header\n";
     const std::vector<good_case> cases = {
         {"0 to 31", counting_text, verdict::outside, counting},
         {"one to a line", record_text(one_per_line(counting_readings(0), "\n")), verdict::outside, counting},
@@ -45,6 +51,11 @@ TEST(AnalyseRecord, WellFormedRecords)
          verdict::outside, counting},
         {"very long header line", long_header + "\n" + counting_text.substr(counting_text.find('\n') + 1),
          verdict::outside, counting},
+        {"33 empty header lines", std::string(33, '\n') + tag_and_readings, verdict::outside, counting},
+        {"empty lines among header lines", empty_among_header_lines + tag_and_readings, verdict::outside, counting},
+        {"CRLF empty header lines, a one-character tag",
+         one_per_line(std::string(33, ' ') + "T " + counting_readings(0), "\r\n"), verdict::outside, counting},
+        {"a one-character tag at the start of its line", one_character_tag, verdict::outside, counting},
         {"all inside", record_text(repeated_readings(32, "320")), verdict::inside, {}},
         {"a reading of 4096 bytes", record_text(with_reading(std::string(4093, '0') + "320")), verdict::inside, {}},
         {"just inside", record_text(repeated_readings(16, "315.0001") + " " + repeated_readings(16, "339.9999")),

@@ -71,8 +71,8 @@ TEST(AnalyseRecord, WellFormedRecords)
         SCOPED_TRACE(c.name);
         temp_dir tmp;
         analysis a = analyse_record(tmp.write("r.recheck", c.text), window_lower, window_upper);
-        ASSERT_EQ(a.outcome, c.outcome) << a.reason;
-        if (c.outcome != verdict::outside)
+        EXPECT_EQ(a.outcome, c.outcome) << a.reason;
+        if (a.outcome != c.outcome || c.outcome != verdict::outside)
             continue;
         EXPECT_EQ(a.stats.minimum, c.stats.minimum);
         EXPECT_EQ(a.stats.maximum, c.stats.maximum);

@@ -49,7 +49,8 @@ std::string quoted(std::string_view word)
 // The bytes of the white-space-delimited word that stand before offset at,
 // none of them before from, as many as a diagnostic shows: the readings
 // written against a bad one. They are read from the file again, since the
-// reader's buffer may have moved past them.
+// reader's buffer may have moved past them; if that fails, there is no word,
+// since part of one would show a word that the file does not hold.
 std::string word_before(const byte_reader& in, off_t from, off_t at)
 {
     off_t start = at;
@@ -57,7 +58,7 @@ std::string word_before(const byte_reader& in, off_t from, off_t at)
     while (start > from) {
         auto count = static_cast<std::size_t>(std::min<off_t>(sizeof before, start - from));
         if (in.reread(start - static_cast<off_t>(count), before, count) != count)
-            break;
+            return {};
         std::size_t kept = count;
         while (kept > 0 && !is_space(before[kept - 1]))
             --kept;
@@ -66,7 +67,8 @@ std::string word_before(const byte_reader& in, off_t from, off_t at)
             break;
     }
     std::string word(static_cast<std::size_t>(std::min<off_t>(at - start, shown_reading + 1)), '\0');
-    word.resize(in.reread(start, word.data(), word.size()));
+    if (in.reread(start, word.data(), word.size()) != word.size())
+        return {};
     return word;
 }
 

@@ -31,9 +31,10 @@ constexpr std::size_t longest_reading = 4096;
 // How much of a bad reading a diagnostic shows.
 constexpr std::size_t shown_reading = 40;
 
-// A file that cannot be read, or is no regular file, is named for that,
-// whatever its bytes looked like.
-analysis unreadable(byte_reader& in, std::string reason)
+// The record is left out of the report for reason; but a file that cannot be
+// read, or is no regular file, is named for that, whatever its bytes looked
+// like.
+analysis left_out(byte_reader& in, std::string reason)
 {
     if (std::string failure = in.failure(); !failure.empty())
         reason = std::move(failure);
@@ -220,9 +221,10 @@ std::size_t plain_reading_bytes(std::string_view text, double& value)
     return static_cast<std::size_t>(p - text.data());
 }
 
-// The record is inside the window only if every reading is strictly inside;
+// The verdict on a record read in full, with its statistics when it is
+// outside. It is inside the window only if every reading is strictly inside;
 // only then are the mean and deviation not needed.
-analysis statistics_of(const double (&readings)[readings_per_record], double lower, double upper)
+analysis verdict_on(const double (&readings)[readings_per_record], double lower, double upper)
 {
     double sum = 0.0;
     double minimum = readings[0];
@@ -253,10 +255,10 @@ analysis read_record(byte_reader& in, double lower, double upper)
 {
     std::size_t length = 0;
     if (!in.skip_lines(header_lines))
-        return unreadable(in, "fewer than " + std::to_string(header_lines) + " header lines");
+        return left_out(in, "fewer than " + std::to_string(header_lines) + " header lines");
     in.next_word(0, length);
     if (length == 0)
-        return unreadable(in, "no tag after the header");
+        return left_out(in, "no tag after the header");
     off_t readings_start = in.tell();
 
     double readings[readings_per_record];
@@ -266,11 +268,11 @@ analysis read_record(byte_reader& in, double lower, double upper)
             continue;
         }
         if (!in.skip_space())
-            return unreadable(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
-                                          " readings");
+            return left_out(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
+                                    " readings");
         off_t at = in.tell();
         auto bad_reading = [&](const char* what, std::string_view text) {
-            return unreadable(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
+            return left_out(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
         };
         std::string_view run = in.take_run(longest_reading, length, number_run{});
         if (length > longest_reading)
@@ -285,8 +287,8 @@ analysis read_record(byte_reader& in, double lower, double upper)
         return bad_reading(parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ", text);
     }
     if (in.failed())
-        return unreadable(in, {});
-    return statistics_of(readings, lower, upper);
+        return left_out(in, {});
+    return verdict_on(readings, lower, upper);
 }
 
 }  // namespace
@@ -297,6 +299,6 @@ analysis analyse_record(const std::string& path, double lower, double upper)
         return {verdict::left_out, {}, "file name holds a NUL byte"};
     byte_reader in(path);
     if (in.failed())
-        return unreadable(in, {});
+        return left_out(in, {});
     return read_record(in, lower, upper);
 }

@@ -17,6 +17,8 @@
 static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32-bit x86: -msse2 -mfpmath=sse)");
 // Where the compiler says that it may round otherwise (g++ for fast-math and
 // each of its parts, clang++ for some), the analysis does not compile.
+// __FINITE_MATH_ONLY__ is tested for its value: compilers define it as 0
+// when finite math is off, so defined() would refuse every build.
 #if defined(__FAST_MATH__) || __FINITE_MATH_ONLY__ || defined(__ASSOCIATIVE_MATH__) || \
     defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
 #error "fast-math style flags let the compiler round otherwise than IEEE doubles do: remove them"

@@ -17,6 +17,8 @@
 static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32-bit x86: -msse2 -mfpmath=sse)");
 // Where the compiler says that it may round otherwise (g++ for fast-math and
 // each of its parts, clang++ for some), the analysis does not compile.
+// __FINITE_MATH_ONLY__ is tested for its value: compilers define it as 0
+// when finite math is off, so defined() would refuse every build.
 #if defined(__FAST_MATH__) || __FINITE_MATH_ONLY__ || defined(__ASSOCIATIVE_MATH__) || \
     defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
 #error "fast-math style flags let the compiler round otherwise than IEEE doubles do: remove them"
@@ -31,9 +33,10 @@ constexpr std::size_t longest_reading = 4096;
 // How much of a bad reading a diagnostic shows.
 constexpr std::size_t shown_reading = 40;
 
-// A file that cannot be read, or is no regular file, is named for that,
-// whatever its bytes looked like.
-analysis unreadable(byte_reader& in, std::string reason)
+// The record is left out of the report for reason; but a file that cannot be
+// read, or is no regular file, is named for that, whatever its bytes looked
+// like.
+analysis left_out(byte_reader& in, std::string reason)
 {
     if (std::string failure = in.failure(); !failure.empty())
         reason = std::move(failure);
@@ -49,7 +52,8 @@ std::string quoted(std::string_view word)
 // The bytes of the white-space-delimited word that stand before offset at,
 // none of them before from, as many as a diagnostic shows: the readings
 // written against a bad one. They are read from the file again, since the
-// reader's buffer may have moved past them.
+// reader's buffer may have moved past them; if that fails, there is no word,
+// since part of one would show a word that the file does not hold.
 std::string word_before(const byte_reader& in, off_t from, off_t at)
 {
     off_t start = at;
@@ -57,7 +61,7 @@ std::string word_before(const byte_reader& in, off_t from, off_t at)
     while (start > from) {
         auto count = static_cast<std::size_t>(std::min<off_t>(sizeof before, start - from));
         if (in.reread(start - static_cast<off_t>(count), before, count) != count)
-            break;
+            return {};
         std::size_t kept = count;
         while (kept > 0 && !is_space(before[kept - 1]))
             --kept;
@@ -66,7 +70,8 @@ std::string word_before(const byte_reader& in, off_t from, off_t at)
             break;
     }
     std::string word(static_cast<std::size_t>(std::min<off_t>(at - start, shown_reading + 1)), '\0');
-    word.resize(in.reread(start, word.data(), word.size()));
+    if (in.reread(start, word.data(), word.size()) != word.size())
+        return {};
     return word;
 }
 
@@ -218,9 +223,10 @@ std::size_t plain_reading_bytes(std::string_view text, double& value)
     return static_cast<std::size_t>(p - text.data());
 }
 
-// The record is inside the window only if every reading is strictly inside;
+// The verdict on a record read in full, with its statistics when it is
+// outside. It is inside the window only if every reading is strictly inside;
 // only then are the mean and deviation not needed.
-analysis statistics_of(const double (&readings)[readings_per_record], double lower, double upper)
+analysis verdict_on(const double (&readings)[readings_per_record], double lower, double upper)
 {
     double sum = 0.0;
     double minimum = readings[0];
@@ -251,10 +257,10 @@ analysis read_record(byte_reader& in, double lower, double upper)
 {
     std::size_t length = 0;
     if (!in.skip_lines(header_lines))
-        return unreadable(in, "fewer than " + std::to_string(header_lines) + " header lines");
+        return left_out(in, "fewer than " + std::to_string(header_lines) + " header lines");
     in.next_word(0, length);
     if (length == 0)
-        return unreadable(in, "no tag after the header");
+        return left_out(in, "no tag after the header");
     off_t readings_start = in.tell();
 
     double readings[readings_per_record];
@@ -264,11 +270,11 @@ analysis read_record(byte_reader& in, double lower, double upper)
             continue;
         }
         if (!in.skip_space())
-            return unreadable(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
-                                          " readings");
+            return left_out(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
+                                    " readings");
         off_t at = in.tell();
         auto bad_reading = [&](const char* what, std::string_view text) {
-            return unreadable(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
+            return left_out(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
         };
         std::string_view run = in.take_run(longest_reading, length, number_run{});
         if (length > longest_reading)
@@ -283,8 +289,8 @@ analysis read_record(byte_reader& in, double lower, double upper)
         return bad_reading(parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ", text);
     }
     if (in.failed())
-        return unreadable(in, {});
-    return statistics_of(readings, lower, upper);
+        return left_out(in, {});
+    return verdict_on(readings, lower, upper);
 }
 
 }  // namespace
@@ -295,6 +301,6 @@ analysis analyse_record(const std::string& path, double lower, double upper)
         return {verdict::left_out, {}, "file name holds a NUL byte"};
     byte_reader in(path);
     if (in.failed())
-        return unreadable(in, {});
+        return left_out(in, {});
     return read_record(in, lower, upper);
 }

@@ -66,8 +66,15 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
 // writes one line each, labels as stored. Answers why a write failed, or "".
 std::string print_report(std::ostream& out, std::vector<result_list>& results);
 
-// Writes "check_RT: what: reason" as one line, with what made printable.
-void diagnose(std::ostream& err, std::string_view what, std::string_view reason);
+// The name of a file that a diagnostic is about. It may hold any byte, so it
+// is shown made printable; being a type of its own, it cannot be passed for
+// the reason, which is written as it is.
+struct file_name {
+    std::string_view bytes;
+};
+
+// Writes "check_RT: file: reason" as one line.
+void diagnose(std::ostream& err, file_name file, std::string_view reason);
 
 // text with each byte that could act on a terminal or be misread written as
 // \xHH: C0 and C1 controls (raw, or as UTF-8 characters), DEL, the UTF-8 of

@@ -84,9 +84,9 @@ std::string printable(std::string_view text)
     return shown;
 }
 
-void diagnose(std::ostream& err, std::string_view what, std::string_view reason)
+void diagnose(std::ostream& err, file_name file, std::string_view reason)
 {
-    std::string line = "check_RT: " + printable(what) + ": ";
+    std::string line = "check_RT: " + printable(file.bytes) + ": ";
     line.append(reason).append("\n");
     err.write(line.data(), static_cast<std::streamsize>(line.size()));
     err.flush();

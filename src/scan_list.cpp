@@ -50,14 +50,14 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
             continue;
         if (length > longest_entry) {
             std::string start = settings.data_directory + std::string(entry.substr(0, shown_entry));
-            diagnose(err, start + "...", std::strerror(ENAMETOOLONG));
+            diagnose(err, file_name{start + "..."}, std::strerror(ENAMETOOLONG));
             ok = false;
             continue;
         }
         path.assign(settings.data_directory).append(entry).append(".recheck");
         analysis record = analyse_record(path, settings.lower, settings.upper);
         if (record.outcome == verdict::left_out) {
-            diagnose(err, path, record.reason);
+            diagnose(err, file_name{path}, record.reason);
             ok = false;
         } else if (record.outcome == verdict::outside) {
             const statistics& s = record.stats;
@@ -65,7 +65,7 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
         }
     }
     if (std::string failure = list.failure(); !failure.empty()) {
-        diagnose(err, list_path, failure);
+        diagnose(err, file_name{list_path}, failure);
         ok = false;
     }
     return ok;

@@ -85,7 +85,7 @@ TEST(Diagnostics, ControlBytesAndBackslashesAreEscaped)
         std::ostringstream err;
         // What lies past the end must not count: a shown reading is cut from a longer one.
         std::string followed = r.text + "\x80\x80\x80";
-        diagnose(err, std::string_view(followed).substr(0, r.text.size()), "reason");
+        diagnose(err, file_name{std::string_view(followed).substr(0, r.text.size())}, "reason");
         EXPECT_EQ(err.str(), std::string("check_RT: ") + r.shown + ": reason\n");
     }
 }

@@ -9,6 +9,30 @@
 set(inexact_flags -ffast-math -Ofast -ffinite-math-only -fno-honor-infinities -fno-honor-nans
     -fassociative-math -freciprocal-math -fno-signed-zeros -funsafe-math-optimizations
     -ffp-model=fast -ffp-model=aggressive -mdaz-ftz -fsingle-precision-constant)
+# Refuses the first of the words that is such a flag; where says where they
+# stand. A word @FILE names a response file, whose flags the compiler reads in
+# its place, so they are looked at too, once each. A relative one is read from
+# the build tree, where compiles run; one that is not there is left to
+# rounding_check.
+function(refuse_inexact_flags where)
+  foreach(word IN LISTS ARGN)
+    if(word MATCHES "^@(.+)$")
+      get_filename_component(response_file "${CMAKE_MATCH_1}" ABSOLUTE BASE_DIR "${CMAKE_BINARY_DIR}")
+      string(FIND "${where}" "response file ${response_file} " seen)
+      if(seen EQUAL -1 AND EXISTS "${response_file}" AND NOT IS_DIRECTORY "${response_file}")
+        file(READ "${response_file}" contents)
+        separate_arguments(file_words UNIX_COMMAND "${contents}")
+        refuse_inexact_flags("the response file ${response_file} (in ${where})" ${file_words})
+      endif()
+    elseif(word IN_LIST inexact_flags OR
+           (word MATCHES "^-fdenormal-fp-math=" AND NOT word MATCHES "^-fdenormal-fp-math=ieee(,ieee)?$"))
+      message(FATAL_ERROR "${where} holds ${word}, which lets the compiler round otherwise than "
+                          "IEEE doubles do: check_RT would print wrong numbers. Remove ${word} from "
+                          "${where} and configure again.")
+    endif()
+  endforeach()
+endfunction()
+
 set(flag_variables CMAKE_CXX_COMPILER_ARG1 CMAKE_CXX_FLAGS CMAKE_EXE_LINKER_FLAGS)
 if(CMAKE_CONFIGURATION_TYPES)
   set(configurations ${CMAKE_CONFIGURATION_TYPES})
@@ -21,12 +45,22 @@ foreach(configuration IN LISTS configurations)
 endforeach()
 foreach(variable IN LISTS flag_variables)
   separate_arguments(words UNIX_COMMAND "${${variable}}")
-  foreach(word IN LISTS words)
-    if(word IN_LIST inexact_flags OR
-       (word MATCHES "^-fdenormal-fp-math=" AND NOT word MATCHES "^-fdenormal-fp-math=ieee(,ieee)?$"))
-      message(FATAL_ERROR "${variable} holds ${word}, which lets the compiler round otherwise than "
-                          "IEEE doubles do: check_RT would print wrong numbers. Remove ${word} from "
-                          "${variable} and configure again.")
+  refuse_inexact_flags(${variable} ${words})
+endforeach()
+
+# A parent project that adds this one with add_subdirectory() hands down the
+# options it gave add_compile_options() and add_link_options() before. The
+# options it gives a target afterwards, and generator expressions, only
+# rounding_check sees.
+foreach(kind compile link)
+  string(TOUPPER "${kind}_OPTIONS" property)
+  get_directory_property(options ${property})
+  set(words)
+  foreach(option IN LISTS options)
+    if(option MATCHES "^SHELL:(.*)$")
+      separate_arguments(option UNIX_COMMAND "${CMAKE_MATCH_1}")
     endif()
+    list(APPEND words ${option})
   endforeach()
+  refuse_inexact_flags("add_${kind}_options() in this or a parent project" ${words})
 endforeach()

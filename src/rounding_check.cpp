@@ -1,8 +1,11 @@
 // Run by the build before anything uses the record analysis. A compiler flag
 // that lets the compiler round otherwise than IEEE doubles do (fast-math or
-// one of its parts, flush to zero) builds without a word and then prints wrong
-// reports; so this analyses records whose answers such a build gets wrong,
-// with the tool's own code and flags, and fails the build if any is wrong.
+// one of its parts, contraction into fused multiply-adds, flush to zero)
+// builds without a word and then prints wrong reports, and may reach the
+// compiler where CMake cannot see it: through a compiler launcher, a response
+// file, a parent project's options or CCC_OVERRIDE_OPTIONS. So this analyses
+// records whose answers each such way of rounding gets wrong, with the tool's
+// own code as it was compiled, and fails the build if any is wrong.
 // Usage: rounding_check DIR (where it writes its records)
 #include "check_RT.h"
 
@@ -15,10 +18,42 @@
 
 namespace {
 
+// A way of computing the statistics otherwise than they are written, and
+// the flags that let a compiler take it.
+struct transformation {
+    const char* what;
+    const char* flags;
+};
+
+constexpr transformation overflow_assumed_away{
+    "overflow to infinity is assumed away", "-ffinite-math-only or -fno-honor-infinities"};
+constexpr transformation flush_to_zero{
+    "numbers below 2^-1022 are flushed to zero",
+    "-ffast-math, -Ofast or -mdaz-ftz when linking, which set the processor's flush-to-zero mode"};
+// clang++ shows -fassociative-math, -freciprocal-math and -fno-signed-zeros
+// in no macro, so where configure cannot see them this is their only guard.
+constexpr transformation signed_zero_ignored{"the sign of zero is ignored", "-fno-signed-zeros"};
+constexpr transformation readings_reassociated{
+    "the readings are summed in another order",
+    "-fassociative-math, which clang++ applies only together with -fno-signed-zeros and -fno-trapping-math"};
+constexpr transformation squares_reassociated{"the squared deviations are summed in another order",
+                                              readings_reassociated.flags};
+constexpr transformation reciprocal_of_31{"the division by 31 becomes a multiplication by 1/31",
+                                          "-freciprocal-math"};
+constexpr transformation reciprocal_of_power{
+    "a reading's division by a power of ten becomes a multiplication by its reciprocal", "-freciprocal-math"};
+constexpr transformation fused_squares{
+    "each squared deviation is fused into the sum, rounded once (a fused multiply-add)",
+    "-ffp-contract=fast or =on (clang++'s -ffp-model=precise sets =on) with an FMA unit (-mfma, "
+    "-march=...), given after the project's -ffp-contract=off; or a build without that flag for a "
+    "processor with FMA (arm64, where g++ fuses by default)"};
+
 struct hard_case {
     const char* name;
+    const transformation& caught;
     std::string readings;
     analysis expected;
+    const transformation* also_caught = nullptr;
 };
 
 std::string repeated(int n, const std::string& reading)
@@ -75,20 +110,37 @@ int main(int argc, char** argv)
     const double deviation_first = 0x1.c41fc37004afep+5;
     const double deviation_middle = 0x1.c41fc37004afcp+5;
     const hard_case cases[] = {
-        {"32 readings of 1e308", repeated(32, "1e308"),
+        {"32 readings of 1e308", overflow_assumed_away, repeated(32, "1e308"),
          {verdict::left_out, {}, "readings too large for the statistics"}},
-        {"32 readings of 1e-310", repeated(32, tiny),
+        {"32 readings of 1e-310", flush_to_zero, repeated(32, tiny),
          {verdict::outside, {tiny_value, tiny_value, tiny_value, 0.0}, {}}},
-        {"31 readings of 1e-05, one of 1.0000000000000001e-05",
+        {"31 readings of 1e-05, one of 1.0000000000000001e-05", readings_reassociated,
          repeated(31, "1e-05") + "1.0000000000000001e-05",
          {verdict::outside, {0x1.4f8b588e368f1p-17, 0x1.4f8b588e368f1p-17, 0x1.4f8b588e368f4p-17, 0x1.8624f6c0a4dbbp-68}, {}}},
-        {"0.3 first, 31 readings of 320", "0.3\n" + repeated(31, "320"),
-         {verdict::outside, {0.3, 320.0, 0x1.3602666666666p+8, deviation_first}, {}}},
-        {"0.3 in the middle of 320s", repeated(16, "320") + "0.3\n" + repeated(15, "320"),
-         {verdict::outside, {0.3, 320.0, 0x1.3602666666666p+8, deviation_middle}, {}}},
-        {"32 readings of 0.3", repeated(32, "0.3"),
-         {verdict::outside, {0.3, 0.3, 0x1.3333333333334p-2, 0x1.0418a4806de7dp-54}, {}}},
-        {"32 readings of -0", repeated(32, "-0"), {verdict::outside, {negative_zero(), negative_zero(), 0.0, 0.0}, {}}},
+        {"0.3 first, 31 readings of 320", squares_reassociated, "0.3\n" + repeated(31, "320"),
+         {verdict::outside, {0.3, 320.0, 0x1.3602666666666p+8, deviation_first}, {}}, &reciprocal_of_power},
+        {"0.3 in the middle of 320s", squares_reassociated, repeated(16, "320") + "0.3\n" + repeated(15, "320"),
+         {verdict::outside, {0.3, 320.0, 0x1.3602666666666p+8, deviation_middle}, {}}, &reciprocal_of_power},
+        {"32 readings of 0.3", readings_reassociated, repeated(32, "0.3"),
+         {verdict::outside, {0.3, 0.3, 0x1.3333333333334p-2, 0x1.0418a4806de7dp-54}, {}}, &reciprocal_of_power},
+        {"32 readings of -0", signed_zero_ignored, repeated(32, "-0"),
+         {verdict::outside, {negative_zero(), negative_zero(), 0.0, 0.0}, {}}},
+        // Each of these goes wrong in its own way of rounding and in none of the
+        // others, so that the message names the way this build took.
+        {"2 readings of 344.226, 30 of 329.096", readings_reassociated, repeated(2, "344.226") + repeated(30, "329.096"),
+         {verdict::outside, {0x1.49189374bc6a8p+8, 0x1.5839db22d0e56p+8, 0x1.4a0aa7ef9db1ep+8, 0x1.dc4975e1ad66p+1}, {}}},
+        {"344.1, 31 readings of 317.25", squares_reassociated, "344.1\n" + repeated(31, "317.25"),
+         {verdict::outside, {0x1.3d4p+8, 0x1.581999999999ap+8, 0x1.3e16ccccccccdp+8, 0x1.2fc5e82005b61p+2}, {}}},
+        {"342.937, 31 readings of 324.607", reciprocal_of_31, "342.937\n" + repeated(31, "324.607"),
+         {verdict::outside, {0x1.449b645a1cac1p+8, 0x1.56efdf3b645a2p+8, 0x1.452e083126e98p+8, 0x1.9ec2b3a391f34p+1}, {}}},
+        {"314.977, 31 readings of 323.393", reciprocal_of_power, "314.977\n" + repeated(31, "323.393"),
+         {verdict::outside, {0x1.3afa1cac08312p+8, 0x1.43649ba5e353fp+8, 0x1.432147ae147aep+8, 0x1.7cdd5bdbf3196p+0}, {}}},
+        // The squares whose fusing shows stand at both ends, so that a build
+        // that fuses only the first two or more, or only the last two or more,
+        // is caught as well.
+        {"336.663 and 314.38 at each end, 28 readings of 331.875 between", fused_squares,
+         "336.663\n314.38\n" + repeated(28, "331.875") + "314.38\n336.663\n",
+         {verdict::outside, {0x1.3a6147ae147aep+8, 0x1.50a9ba5e353f8p+8, 0x1.4b14b020c49bap+8, 0x1.224ccaadb2a8fp+2}, {}}},
     };
     bool ok = true;
     const std::string path = std::string(argv[1]) + "/hard-case.recheck";
@@ -100,7 +152,10 @@ int main(int argc, char** argv)
         analysis got = analyse_record(path, window_lower, window_upper);
         if (same(got, c.expected))
             continue;
-        std::fprintf(stderr, "rounding_check: %s:\n", c.name);
+        std::fprintf(stderr, "rounding_check: %s: wrong, as when %s (%s)", c.name, c.caught.what, c.caught.flags);
+        if (c.also_caught)
+            std::fprintf(stderr, " or when %s (%s)", c.also_caught->what, c.also_caught->flags);
+        std::fprintf(stderr, "\n");
         print("got ", got);
         print("want", c.expected);
         ok = false;
@@ -109,8 +164,9 @@ int main(int argc, char** argv)
     if (!ok)
         std::fprintf(stderr,
                      "rounding_check: this build does not round as IEEE doubles do, so check_RT would print "
-                     "wrong numbers. Remove fast-math style flags (-ffast-math, -Ofast, -ffinite-math-only, "
-                     "-fassociative-math, -freciprocal-math, -fno-signed-zeros, -ffp-model=fast, flush to "
-                     "zero) from the compiler and linker flags, and configure again.\n");
+                     "wrong numbers. Take the flags named above out of wherever they reach the compiler or "
+                     "the linker (CMAKE_CXX_FLAGS and the other flag variables, a response file, a compiler "
+                     "or linker launcher, a parent project's compile options, CCC_OVERRIDE_OPTIONS), then "
+                     "build again.\n");
     return ok ? 0 : 1;
 }

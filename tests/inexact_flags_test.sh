@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A build whose flags let the compiler round otherwise than IEEE doubles do is
-# refused with g++ and with clang++: by configure when the flag stands in
-# CMake's flag variables, and by the build when it comes some other way (here
-# a compiler launcher that CMake cannot see into), through the compiler's own
-# macros or through rounding_check.
+# refused with g++ and with clang++: by configure when the flag stands where
+# CMake shows it (its flag variables, a response file named there, a parent
+# project's add_compile_options), and by the build when it comes some other
+# way (a compiler launcher, a parent project's options for the analysis's
+# objects, CCC_OVERRIDE_OPTIONS), through the compiler's own macros or through
+# rounding_check.
 # Usage: tests/inexact_flags_test.sh SOURCE_DIR SCRATCH_DIR CLANG_CXX
 set -euo pipefail
 if (($# != 3)); then
@@ -16,23 +18,35 @@ scratch=$(cd "$2" && pwd)
 clang=$3
 failed=0
 
-# refused EXPECTED_TEXT COMPILER CMAKE_ARGUMENT...: configuring, or else
-# building check_RT, fails and says EXPECTED_TEXT.
+# says TEXTS LOG: LOG, its lines joined as CMake wraps them, holds each line
+# of TEXTS.
+says() {
+    local text
+    while IFS= read -r text; do
+        tr -s ' \n' '  ' <"$2" | grep -qF -- "$text" || return 1
+    done <<<"$1"
+}
+
+# refused EXPECTED_TEXTS COMPILER CMAKE_ARGUMENT...: configuring, or else
+# building check_RT, fails and says each line of EXPECTED_TEXTS. The project
+# is the source directory, or $project where that is set.
 refused() {
     local expected=$1 cxx=$2
     shift 2
     local build=$scratch/build log=$scratch/log
+    local row="${project:+parent project }${INEXACT:+INEXACT='$INEXACT' }${CCC_OVERRIDE_OPTIONS:+CCC_OVERRIDE_OPTIONS='$CCC_OVERRIDE_OPTIONS' }$cxx $*"
     rm -rf "$build"
-    if cmake -S "$source_dir" -B "$build" -DBUILD_TESTING=OFF -DCMAKE_CXX_COMPILER="$cxx" "$@" >"$log" 2>&1 &&
+    if cmake -S "${project:-$source_dir}" -B "$build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CXX_COMPILER="$cxx" "$@" >"$log" 2>&1 &&
         cmake --build "$build" -j2 --target check_RT >>"$log" 2>&1; then
-        echo "inexact_flags_test: $cxx $* gave a check_RT" >&2
+        echo "inexact_flags_test: $row gave a check_RT" >&2
         failed=1
-    elif ! tr -s ' \n' '  ' <"$log" | grep -qF -- "$expected"; then
+    elif ! says "$expected" "$log"; then
         tail -n 20 "$log"
-        echo "inexact_flags_test: $cxx $* failed without saying '$expected'" >&2
+        echo "inexact_flags_test: $row failed without saying '$expected'" >&2
         failed=1
     else
-        echo "refused: $cxx $*"
+        echo "refused: $row"
     fi
 }
 
@@ -58,4 +72,39 @@ INEXACT=-ffinite-math-only refused "fast-math style flags let the compiler round
 INEXACT="-fassociative-math -freciprocal-math -fno-signed-zeros -fno-trapping-math" refused "$built" "$clang" \
     -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"
 INEXACT=-ffast-math refused "32 readings of 1e-310" g++ -DCMAKE_CXX_LINKER_LAUNCHER="$launcher"
+
+# Two flags that clang++ shows in no macro, by every way: it then divides by
+# 31 as a multiplication by 1/31, and fuses squares into the sum. g++ has a
+# macro for the first; it fuses only where it does not vectorise the sum of
+# squares, as at -Os. In CMAKE_CXX_FLAGS or a parent's add_compile_options()
+# the contraction comes before the project's -ffp-contract=off, which undoes it.
+reciprocal=-freciprocal-math
+fused="-mfma -ffp-contract=fast"
+by_macro="fast-math style flags let the compiler round otherwise"
+by_fusing="wrong, as when each squared deviation is fused into the sum"
+by_both="wrong, as when the division by 31 becomes a multiplication by 1/31"$'\n'"$by_fusing"
+INEXACT="$reciprocal $fused" refused "$by_both" "$clang" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher"
+INEXACT=$fused refused "$by_fusing" g++ -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" -DCMAKE_BUILD_TYPE=MinSizeRel
+CCC_OVERRIDE_OPTIONS="#+$reciprocal +${fused// / +}" refused "$by_both" "$clang"
+
+rsp=$scratch/flags.rsp
+echo "$reciprocal" >"$rsp"
+parent=$scratch/parent
+mkdir -p "$parent"
+cat >"$parent/CMakeLists.txt" <<EOF
+cmake_minimum_required(VERSION 3.20)
+project(parent LANGUAGES CXX)
+set(BUILD_TESTING OFF)
+add_compile_options(\${ADD_COMPILE_OPTIONS})
+add_subdirectory("$source_dir" check_RT)
+target_compile_options(check_rt_objects PRIVATE \${OBJECTS_COMPILE_OPTIONS})
+EOF
+for cxx in g++ "$clang"; do
+    refused "the response file $rsp (in CMAKE_CXX_FLAGS) holds $reciprocal, $configured" "$cxx" \
+        -DCMAKE_CXX_FLAGS=@"$rsp"
+    project=$parent refused "add_compile_options() in this or a parent project holds $reciprocal, $configured" \
+        "$cxx" -DADD_COMPILE_OPTIONS="$reciprocal"
+done
+project=$parent refused "$by_macro" g++ -DOBJECTS_COMPILE_OPTIONS="$reciprocal"
+project=$parent refused "$by_both" "$clang" -DOBJECTS_COMPILE_OPTIONS="$reciprocal;${fused// /;}"
 exit $failed

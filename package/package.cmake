@@ -77,6 +77,10 @@ set(CPACK_STRIP_FILES ON)
 # time stamps and the modes of the directories CPack packs; package/members.cmake
 # the modes of the package's own members, which CPack writes under the umask.
 set(CPACK_CHECK_RT_SOURCE_DATE_EPOCH "${source_date}")
+# cpack reads the settings from a file it includes: without this it would
+# read each value as CMake code, and quotes, backslashes, "$" or ";" in the
+# directory or the maintainer would change or break the fields.
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/package/stage.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/package/members.cmake)
 include(CPack)

@@ -19,14 +19,16 @@ source_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 scratch=$(cd "$2" && pwd)
 build=$scratch/build
-data=$scratch/data/
+# Characters that shell and CMake take for their own, so that the fields
+# show the directory and the maintainer reaching the packages as they are.
+data=$scratch/'data day "q" \x41 ; ${CMAKE_COMMAND} $HOME/'
 root=$scratch/root
 rm -rf "$build" "$data" "$root"
 mkdir -p "$data" "$root"
 
 # Not the defaults, so that the fields and the binary show this build's own.
 date=20240229
-maintainer='Package Test <package-test@example.org>'
+maintainer='Package "Test" \x41; ${CMAKE_COMMAND} <package-test@example.org>'
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 

@@ -51,6 +51,29 @@ if(NOT source_date MATCHES "^[0-9]+$")
   execute_process(COMMAND date -u -d "${release_time}" +%s
     OUTPUT_VARIABLE source_date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 endif()
+# Each date's package has times of its own, never later than that time: a
+# day earlier, then one second later for each day from 1970-01-01 to the
+# date (counted modulo a day's seconds, which no date before 2206 reaches).
+# man formats a page afresh only when its time differs from that of the
+# formatted copy it keeps (man-db gives the copy the page's time), and dpkg
+# and rpm install the page with the time it has in the package: with one
+# time for every date, another day's package installed over the first would
+# have man show the first day's page. rpmbuild brings every later time back
+# to this one, that of each file it makes or strips too, so the RPM of a
+# build made after the commit has the same times wherever it is built.
+string(SUBSTRING "${CHECK_RT_TARGET_DATE}" 0 4 year)
+string(SUBSTRING "${CHECK_RT_TARGET_DATE}" 4 2 month)
+string(SUBSTRING "${CHECK_RT_TARGET_DATE}" 6 2 day)
+# Days from 0000-03-01, the days of a year counted from March so that the
+# leap day comes last; 1970-01-01 is day 719468.
+if(month LESS_EQUAL 2)
+  math(EXPR year "${year} - 1")
+  math(EXPR month "${month} + 9")
+else()
+  math(EXPR month "${month} - 3")
+endif()
+math(EXPR days "${year} * 365 + ${year} / 4 - ${year} / 100 + ${year} / 400 + (153 * ${month} + 2) / 5 + ${day} - 1")
+math(EXPR source_date "${source_date} - 86400 + (${days} - 719468) % 86400")
 
 # cpack -G DEB makes a Debian package of this build, cpack -G RPM an RPM:
 # the tool, its page, the copyright notice and the changelog. The package is

@@ -6,10 +6,12 @@
 # it builds no benchmark or test program. The RPM holds the same tool, page
 # and notice, byte for byte, has the changelog in its header and says the
 # same in its own fields; cpack makes it without any of Debian's tools.
+# Installed over the package of another day, either shows that day's manual
+# page.
 # Nothing is installed on this machine: the packages are only looked into and
 # unpacked.
 # Needs cmake, g++, dpkg-dev (cpack works out Depends with dpkg-shlibdeps),
-# readelf (binutils, which g++ brings), rpm and cpio.
+# readelf (binutils, which g++ brings), rpm, cpio and man-db.
 # Usage: tests/package_test.sh SOURCE_DIR SCRATCH_DIR
 # SCRATCH_DIR's path has no blank: rpmbuild cannot work under one.
 # The build, the data directory and the unpacked package are left in
@@ -175,6 +177,31 @@ status=0
 [[ $status == 0 ]] || fail "the packaged check_RT exits with $status"
 printf 'x: 0 31 15.5 9.38083\n' | cmp -s - "$tmp/out" || fail "the packaged check_RT reports '$(cat "$tmp/out")'"
 [[ ! -s $tmp/err ]] || fail "the packaged check_RT says '$(cat "$tmp/err")'"
+
+# Another day's package unpacked over this one, as dpkg -i or rpm -U would
+# install it: man, keeping formatted copies of pages as man-db does in
+# /var/cache/man, shows the new day's page rather than its copy of the
+# first. Its settings name folders under SCRATCH_DIR only.
+next_date=20240301
+{ cmake "$build" -DCHECK_RT_TARGET_DATE="$next_date" && cmake --build "$build" -j2 &&
+  (cd "$build" && cpack -G DEB && cpack -G RPM); } >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
+man_root=$scratch/man-root
+printf 'MANDB_MAP\t%s\t%s\n' "$man_root/usr/share/man" "$scratch/man-cache" >"$tmp/man.conf"
+for first in "$deb" "$rpm"; do
+    rm -rf "$man_root" "$scratch/man-cache"
+    mkdir -p "$man_root" "$scratch/man-cache/cat1"
+    for package in "$first" "${first//+$date/+$next_date}"; do
+        if [[ $package == *.deb ]]; then
+            dpkg-deb -x "$package" "$man_root"
+        else
+            rpm2cpio "$package" | (cd "$man_root" && cpio -idmu --quiet)
+        fi
+        shown=$(env -u MANWIDTH -u MANOPT LC_ALL=C man -C "$tmp/man.conf" -M "$man_root/usr/share/man" check_RT 2>&1 | tail -1)
+    done
+    [[ -e $scratch/man-cache/cat1/check_RT.1.gz ]] || fail "man kept no formatted copy of the page"
+    [[ $shown == *"check_RT $project_version+$next_date "* ]] ||
+        fail "over $(basename "$first"), the next day's package has man show '$shown'"
+done
 
 if ((failed)); then
     exit 1

@@ -1,5 +1,5 @@
 # cpack runs this once it has made the package, before it copies it to the
-# build folder (CPACK_POST_BUILD_SCRIPTS in CMakeLists.txt).
+# build folder (CPACK_POST_BUILD_SCRIPTS in package/package.cmake).
 #
 # A .deb is an ar archive of three members: debian-binary, control.tar.gz and
 # data.tar.gz. CPack writes each to a file of its own first and gives the

@@ -1,5 +1,5 @@
 # cpack runs this once it has installed the files to pack in its staging
-# folder, before it packs them (CPACK_PRE_BUILD_SCRIPTS in CMakeLists.txt).
+# folder, before it packs them (CPACK_PRE_BUILD_SCRIPTS in package/package.cmake).
 
 # CPack stamps every member of the package, and the package's archives, with
 # SOURCE_DATE_EPOCH when it is set: the time package/package.cmake works out

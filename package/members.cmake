@@ -1,5 +1,5 @@
 # cpack runs this once it has made the package, before it copies it to the
-# build folder (CPACK_POST_BUILD_SCRIPTS in CMakeLists.txt).
+# build folder (CPACK_POST_BUILD_SCRIPTS in package/package.cmake).
 #
 # A .deb is an ar archive of three members: debian-binary, control.tar.gz and
 # data.tar.gz. CPack writes each to a file of its own first and gives the
@@ -7,7 +7,11 @@
 # mode field of each member's header becomes 100644 here, in place, as
 # dpkg-deb writes it. An ar archive is "!<arch>\n", then for each member a
 # header of 60 bytes (the mode at 40, 8 bytes; the size at 48, 10 bytes; "`\n"
-# at 58) and the member's data, padded to an even length.
+# at 58) and the member's data, padded to an even length. An RPM is no ar
+# archive, and rpmbuild writes it as it should be.
+if(NOT CPACK_GENERATOR STREQUAL "DEB")
+  return()
+endif()
 set(mode_file "${CPACK_TOPLEVEL_DIRECTORY}/check_RT-member-mode")
 file(WRITE "${mode_file}" "100644  ")
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)

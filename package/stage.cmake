@@ -1,8 +1,9 @@
 # cpack runs this once it has installed the files to pack in its staging
-# folder, before it packs them (CPACK_PRE_BUILD_SCRIPTS in CMakeLists.txt).
+# folder, before it packs them (CPACK_PRE_BUILD_SCRIPTS in package/package.cmake).
 
 # CPack stamps every member of the package, and the package's archives, with
-# SOURCE_DATE_EPOCH when it is set: the source's time, unless the caller set one.
+# SOURCE_DATE_EPOCH when it is set: the time package/package.cmake works out
+# from the source and the date, unless the caller set one.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
   set(ENV{SOURCE_DATE_EPOCH} "${CPACK_CHECK_RT_SOURCE_DATE_EPOCH}")
 endif()

@@ -3,11 +3,17 @@
 # tool, its gzipped page, the copyright notice and the changelog and nothing
 # else, says in its fields what it is and which directory and date it was
 # built for, with the date in its version, and works when unpacked. Building
-# it builds no benchmark or test program. Nothing is installed on this
-# machine: the package is only looked into and unpacked.
+# it builds no benchmark or test program. The RPM holds the same tool, page
+# and notice, byte for byte, has the changelog in its header and says the
+# same in its own fields; cpack makes it without any of Debian's tools.
+# Installed over the package of another day, either shows that day's manual
+# page.
+# Nothing is installed on this machine: the packages are only looked into and
+# unpacked.
 # Needs cmake, g++, dpkg-dev (cpack works out Depends with dpkg-shlibdeps),
-# and readelf (binutils, which g++ brings).
+# readelf (binutils, which g++ brings), rpm, cpio and man-db.
 # Usage: tests/package_test.sh SOURCE_DIR SCRATCH_DIR
+# SCRATCH_DIR's path has no blank: rpmbuild cannot work under one.
 # The build, the data directory and the unpacked package are left in
 # SCRATCH_DIR to look at; what an earlier run left there is removed first.
 set -euo pipefail
@@ -19,31 +25,44 @@ source_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 scratch=$(cd "$2" && pwd)
 build=$scratch/build
-data=$scratch/data/
+# Characters that shell, CMake and rpm take for their own, so that the fields
+# show the directory and the maintainer reaching the packages as they are.
+data=$scratch/'data day "q" \x41 ; ${CMAKE_COMMAND} %{_bindir} $HOME/'
 root=$scratch/root
-rm -rf "$build" "$data" "$root"
-mkdir -p "$data" "$root"
+rpm_root=$scratch/rpm-root
+rm -rf "$build" "$data" "$root" "$rpm_root"
+mkdir -p "$data" "$root" "$rpm_root"
 
 # Not the defaults, so that the fields and the binary show this build's own.
 date=20240229
-maintainer='Package Test <package-test@example.org>'
+maintainer='Package "Test" \x41; ${CMAKE_COMMAND} %{_bindir} <package-test@example.org>'
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+# Debian's tools, as cpack -G RPM would find them, note that they were run.
+mkdir "$tmp/debian-tools"
+for tool in dpkg dpkg-architecture dpkg-deb dpkg-query dpkg-shlibdeps; do
+    printf '#!/bin/sh\necho "$0" >>"%s/debian-tools-run"\nexit 1\n' "$tmp" >"$tmp/debian-tools/$tool"
+done
+chmod +x "$tmp"/debian-tools/*
 
 cmake -S "$source_dir" -B "$build" -DCHECK_RT_REQUIRE_TESTS=OFF -DBUILD_TESTING=OFF \
     -DCHECK_RT_DATA_DIR="$data" -DCHECK_RT_TARGET_DATE="$date" \
     -DCHECK_RT_MAINTAINER="$maintainer" >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 cmake --build "$build" -j2 >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 (cd "$build" && cpack -G DEB) >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
+(cd "$build" && PATH=$tmp/debian-tools:$PATH cpack -G RPM) >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 
 project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 version=$project_version+$date
-debs=("$build"/*.deb)
-if ((${#debs[@]} != 1)) || [[ ! -f ${debs[0]} ]]; then
-    echo "cpack made no single .deb in $build" >&2
-    exit 1
-fi
-deb=${debs[0]}
+the_one() {
+    if (($# != 1)) || [[ ! -f $1 ]]; then
+        echo "cpack made no single ${1##*.} in $build" >&2
+        exit 1
+    fi
+    echo "$1"
+}
+deb=$(the_one "$build"/*.deb)
+rpm=$(the_one "$build"/*.rpm)
 
 failed=0
 fail() { echo "package_test: $*" >&2; failed=1; }
@@ -99,6 +118,37 @@ releases=$(grep -c '^## ' "$source_dir/CHANGELOG.md")
    $(wc -l <"$tmp/entries") == "$releases" ]] ||
     fail "changelog.gz has the entries $(tr '\n' ' ' <"$tmp/entries")"
 
+[[ ! -e $tmp/debian-tools-run ]] || fail "cpack -G RPM ran $(tr '\n' ' ' <"$tmp/debian-tools-run")"
+# The RPM: its files other than the links rpmbuild makes under /usr/lib/.build-id.
+rpm -qp --qf '[%{FILEMODES:perms} %{FILENAMES}\n]' "$rpm" | grep -v ' /usr/lib/\.build-id' >"$tmp/contents" || true
+cat >"$tmp/expected" <<'EOF'
+-rwxr-xr-x /usr/bin/check_RT
+drwxr-xr-x /usr/share/doc/check-rt
+-rw-r--r-- /usr/share/doc/check-rt/copyright
+-rw-r--r-- /usr/share/man/man1/check_RT.1.gz
+EOF
+diff "$tmp/expected" "$tmp/contents" >&2 || fail "the RPM holds other files than the tool, its page and copyright"
+[[ $(rpm -qpL "$rpm") == /usr/share/doc/check-rt/copyright ]] || fail "the RPM's licence file is '$(rpm -qpL "$rpm")'"
+rpm2cpio "$rpm" | (cd "$rpm_root" && cpio -idm --quiet)
+for file in usr/bin/check_RT usr/share/man/man1/check_RT.1.gz usr/share/doc/check-rt/copyright; do
+    cmp -s "$root/$file" "$rpm_root/$file" || fail "the RPM's /$file is not the Debian package's"
+done
+rpm_field() { rpm -qp --qf "%{$1}" "$rpm"; }
+[[ $(rpm_field NAME) == check-rt ]] || fail "the RPM's Name is '$(rpm_field NAME)'"
+[[ $(rpm_field VERSION)-$(rpm_field RELEASE) == "$version-1" ]] ||
+    fail "the RPM's version is '$(rpm_field VERSION)-$(rpm_field RELEASE)', not '$version-1'"
+[[ $(rpm --eval "%{lua: print(rpm.vercmp('$(rpm_field VERSION)', '$project_version+$((date + 1))'))}") == -1 ]] ||
+    fail "to rpm, version $(rpm_field VERSION) is not older than the next day's"
+[[ $(rpm_field PACKAGER) == "$maintainer" && $(rpm_field VENDOR) == "$maintainer" ]] ||
+    fail "the RPM's Packager is '$(rpm_field PACKAGER)' and its Vendor '$(rpm_field VENDOR)'"
+[[ $(rpm_field LICENSE) == 'All rights reserved' ]] || fail "the RPM's License is '$(rpm_field LICENSE)'"
+description=$(rpm_field DESCRIPTION)
+[[ $description == *"$data"* && $description == *"$date"* ]] ||
+    fail "the RPM's Description does not name the data directory $data and the date $date"
+rpm -qp --changelog "$rpm" | grep '^\* ' >"$tmp/entries" || true
+[[ $(head -1 "$tmp/entries") == "* "*" $maintainer - $version-1" && $(wc -l <"$tmp/entries") == "$releases" ]] ||
+    fail "the RPM's changelog has the entries $(tr '\n' ' ' <"$tmp/entries")"
+
 # Hardened as Debian's binaries are, and stripped of .comment. readelf's
 # output is kept in files: grep -q would stop reading it, and pipefail fail.
 exe=$root/usr/bin/check_RT
@@ -128,7 +178,32 @@ status=0
 printf 'x: 0 31 15.5 9.38083\n' | cmp -s - "$tmp/out" || fail "the packaged check_RT reports '$(cat "$tmp/out")'"
 [[ ! -s $tmp/err ]] || fail "the packaged check_RT says '$(cat "$tmp/err")'"
 
+# Another day's package unpacked over this one, as dpkg -i or rpm -U would
+# install it: man, keeping formatted copies of pages as man-db does in
+# /var/cache/man, shows the new day's page rather than its copy of the
+# first. Its settings name folders under SCRATCH_DIR only.
+next_date=20240301
+{ cmake "$build" -DCHECK_RT_TARGET_DATE="$next_date" && cmake --build "$build" -j2 &&
+  (cd "$build" && cpack -G DEB && cpack -G RPM); } >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
+man_root=$scratch/man-root
+printf 'MANDB_MAP\t%s\t%s\n' "$man_root/usr/share/man" "$scratch/man-cache" >"$tmp/man.conf"
+for first in "$deb" "$rpm"; do
+    rm -rf "$man_root" "$scratch/man-cache"
+    mkdir -p "$man_root" "$scratch/man-cache/cat1"
+    for package in "$first" "${first//+$date/+$next_date}"; do
+        if [[ $package == *.deb ]]; then
+            dpkg-deb -x "$package" "$man_root"
+        else
+            rpm2cpio "$package" | (cd "$man_root" && cpio -idmu --quiet)
+        fi
+        shown=$(env -u MANWIDTH -u MANOPT LC_ALL=C man -C "$tmp/man.conf" -M "$man_root/usr/share/man" check_RT 2>&1 | tail -1)
+    done
+    [[ -e $scratch/man-cache/cat1/check_RT.1.gz ]] || fail "man kept no formatted copy of the page"
+    [[ $shown == *"check_RT $project_version+$next_date "* ]] ||
+        fail "over $(basename "$first"), the next day's package has man show '$shown'"
+done
+
 if ((failed)); then
     exit 1
 fi
-echo "package_test: $(basename "$deb") is right"
+echo "package_test: $(basename "$deb") and $(basename "$rpm") are right"

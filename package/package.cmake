@@ -84,9 +84,9 @@ set(CPACK_GENERATOR DEB)
 # (installed with no component named) and the copyright notice.
 # package/generator.cmake adds the Debian package's changelog.
 set(CPACK_INSTALL_CMAKE_PROJECTS
-    "${CMAKE_BINARY_DIR};check_RT;Unspecified;/"
-    "${CMAKE_BINARY_DIR};check_RT;package_doc;/")
-set(CPACK_CHECK_RT_DEBIAN_DOC "${CMAKE_BINARY_DIR};check_RT;debian_doc;/")
+    "${PROJECT_BINARY_DIR};check_RT;Unspecified;/"
+    "${PROJECT_BINARY_DIR};check_RT;package_doc;/")
+set(CPACK_CHECK_RT_DEBIAN_DOC "${PROJECT_BINARY_DIR};check_RT;debian_doc;/")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/package/generator.cmake)
 set(CPACK_DEBIAN_PACKAGE_NAME check-rt)
 set(CPACK_DEBIAN_PACKAGE_VERSION "${CHECK_RT_VERSION}")

@@ -5,7 +5,7 @@
 set(CHECK_RT_MAINTAINER "check_RT site build <check-rt@example.org>" CACHE STRING
     "Maintainer of the packages (the RPM's packager and vendor): the site's contact, \"Name <address>\"")
 
-# The newest entry of the changelog is this version's, "## 1.1.0 (2026-12-08 10:55 UTC)".
+# The newest entry of the changelog is this version's, "## 1.2.0 (2026-12-08 20:00 UTC)".
 set(changelog_heading "^## ([0-9.]+) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9] UTC)\\)$")
 file(STRINGS CHANGELOG.md newest_entry REGEX "^## " LIMIT_COUNT 1)
 if(NOT newest_entry MATCHES "${changelog_heading}")
@@ -35,7 +35,6 @@ install(FILES COPYRIGHT DESTINATION ${package_doc_dir} RENAME copyright
   COMPONENT package_doc EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${package_doc_dir}
   COMPONENT debian_doc EXCLUDE_FROM_ALL)
-
 
 # The package's time stamps come from the source, so that the same source
 # gives the same bytes at any hour: the time of the last commit, or, in a

@@ -5,7 +5,7 @@
 set(CHECK_RT_MAINTAINER "check_RT site build <check-rt@example.org>" CACHE STRING
     "Maintainer of the packages (the RPM's packager and vendor): the site's contact, \"Name <address>\"")
 
-# The newest entry of the changelog is this version's, "## 1.2.0 (2026-12-08 20:00 UTC)".
+# The newest entry of the changelog is this version's, "## 1.2.0 (2026-12-08 19:03 UTC)".
 set(changelog_heading "^## ([0-9.]+) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9] UTC)\\)$")
 file(STRINGS CHANGELOG.md newest_entry REGEX "^## " LIMIT_COUNT 1)
 if(NOT newest_entry MATCHES "${changelog_heading}")

@@ -35,7 +35,18 @@ configure() {
 
 refused="CHECK_RT_DATA_DIR cannot hold"
 configure 1 "CHECK_RT_DATA_DIR must end in a slash" -DCHECK_RT_DATA_DIR=/srv/qa
+configure 1 "CHECK_RT_DATA_DIR must be an absolute path, beginning with '/': '~/qa/'" -DCHECK_RT_DATA_DIR='~/qa/'
+configure 1 "CHECK_RT_DATA_DIR must be an absolute path, beginning with '/': 'qa/robot/'" -DCHECK_RT_DATA_DIR=qa/robot/
 configure 1 "CHECK_RT_TARGET_DATE must be eight digits" -DCHECK_RT_TARGET_DATE=2018121
+calendar="CHECK_RT_TARGET_DATE must be a calendar date, YYYYMMDD:"
+configure 1 "$calendar '20241345' has no month 13" -DCHECK_RT_TARGET_DATE=20241345
+configure 1 "$calendar '20240015' has no month 0" -DCHECK_RT_TARGET_DATE=20240015
+configure 1 "$calendar '20240431' has no day 31, its month has 30 days" -DCHECK_RT_TARGET_DATE=20240431
+configure 1 "$calendar '20240100' has no day 0" -DCHECK_RT_TARGET_DATE=20240100
+configure 1 "$calendar '20230229' has no day 29, its month has 28 days" -DCHECK_RT_TARGET_DATE=20230229
+configure 1 "$calendar '19000229' has no day 29" -DCHECK_RT_TARGET_DATE=19000229
+configure 0 "Generating done" -DCHECK_RT_TARGET_DATE=20000229
+configure 0 "Generating done" -DCHECK_RT_TARGET_DATE=20240229
 configure 1 "$refused C0 controls (tab, line feed and the other bytes below 0x20) or DEL: it holds the bytes 0x09" \
     -DCHECK_RT_DATA_DIR=$'/srv/a\tb/'
 configure 1 "$refused C0 controls (tab, line feed and the other bytes below 0x20) or DEL: it holds the bytes 0x7f" \

@@ -10,11 +10,11 @@ set(inexact_flags -ffast-math -Ofast -ffinite-math-only -fno-honor-infinities -f
     -fassociative-math -freciprocal-math -fno-signed-zeros -funsafe-math-optimizations
     -ffp-model=fast -ffp-model=aggressive -mdaz-ftz -fsingle-precision-constant)
 # Refuses the first of the words that is such a flag; where says where they
-# stand. A word @FILE names a response file, whose flags the compiler reads in
+# stand, and advice how to take it out. A word @FILE names a response file, whose flags the compiler reads in
 # its place, so they are looked at too, once each. A relative one is read from
 # the build tree, where compiles run; one that is not there is left to
 # rounding_check.
-function(refuse_inexact_flags where)
+function(refuse_inexact_flags where advice)
   foreach(word IN LISTS ARGN)
     if(word MATCHES "^@(.+)$")
       get_filename_component(response_file "${CMAKE_MATCH_1}" ABSOLUTE BASE_DIR "${CMAKE_BINARY_DIR}")
@@ -22,13 +22,29 @@ function(refuse_inexact_flags where)
       if(seen EQUAL -1 AND EXISTS "${response_file}" AND NOT IS_DIRECTORY "${response_file}")
         file(READ "${response_file}" contents)
         separate_arguments(file_words UNIX_COMMAND "${contents}")
-        refuse_inexact_flags("the response file ${response_file} (in ${where})" ${file_words})
+        refuse_inexact_flags("the response file ${response_file} (in ${where})"
+          "Take the flag out of that file and configure again." ${file_words})
       endif()
-    elseif(word IN_LIST inexact_flags OR
-           (word MATCHES "^-fdenormal-fp-math=" AND NOT word MATCHES "^-fdenormal-fp-math=ieee(,ieee)?$"))
+      continue()
+    endif()
+    # g++ also reads --optimize=X as -OX, --machine-X and --machine=X as -mX,
+    # and any other --X as -fX: --fast-math is -ffast-math.
+    if(word MATCHES "^--optimize=(.*)$")
+      set(flag "-O${CMAKE_MATCH_1}")
+    elseif(word MATCHES "^--machine[-=](.*)$")
+      set(flag "-m${CMAKE_MATCH_1}")
+    elseif(word MATCHES "^--(.+)$")
+      set(flag "-f${CMAKE_MATCH_1}")
+    else()
+      set(flag "${word}")
+    endif()
+    if(flag IN_LIST inexact_flags OR
+       (flag MATCHES "^-fdenormal-fp-math=" AND NOT flag MATCHES "^-fdenormal-fp-math=ieee(,ieee)?$"))
+      if(NOT flag STREQUAL word)
+        set(word "${word} (${flag})")
+      endif()
       message(FATAL_ERROR "${where} holds ${word}, which lets the compiler round otherwise than "
-                          "IEEE doubles do: check_RT would print wrong numbers. Remove ${word} from "
-                          "${where} and configure again.")
+                          "IEEE doubles do: check_RT would print wrong numbers. ${advice}")
     endif()
   endforeach()
 endfunction()
@@ -45,7 +61,16 @@ foreach(configuration IN LISTS configurations)
 endforeach()
 foreach(variable IN LISTS flag_variables)
   separate_arguments(words UNIX_COMMAND "${${variable}}")
-  refuse_inexact_flags(${variable} ${words})
+  # CMake keeps the flags in its cache, with what CXX, CXXFLAGS or LDFLAGS
+  # held when the build folder was first configured: configuring it again
+  # with the flag gone from the environment keeps it.
+  if(variable STREQUAL "CMAKE_CXX_COMPILER_ARG1")
+    set(advice "Configure a new build folder with a CXX that does not hold it.")
+  else()
+    string(CONCAT advice "Configure a new build folder without it, or this one with -D${variable}= "
+                  "followed by the other flags wanted there.")
+  endif()
+  refuse_inexact_flags(${variable} "${advice}" ${words})
 endforeach()
 
 # A parent project that adds this one with add_subdirectory() hands down the
@@ -62,5 +87,6 @@ foreach(kind compile link)
     endif()
     list(APPEND words ${option})
   endforeach()
-  refuse_inexact_flags("add_${kind}_options() in this or a parent project" ${words})
+  refuse_inexact_flags("add_${kind}_options() in this or a parent project"
+    "Leave it out of the options that the project adding check_RT gives every target." ${words})
 endforeach()

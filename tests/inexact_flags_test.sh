@@ -59,6 +59,9 @@ for cxx in g++ "$clang"; do
         "-DCMAKE_CXX_FLAGS=-fassociative-math -freciprocal-math -fno-signed-zeros -fno-trapping-math"
     refused "CMAKE_EXE_LINKER_FLAGS holds -ffast-math, $configured" "$cxx" -DCMAKE_EXE_LINKER_FLAGS=-ffast-math
 done
+refused "CMAKE_CXX_FLAGS holds --fast-math (-ffast-math), $configured" g++ -DCMAKE_CXX_FLAGS=--fast-math
+refused "CMAKE_CXX_FLAGS_RELEASE holds --optimize=fast (-Ofast), $configured" g++ \
+    -DCMAKE_CXX_FLAGS_RELEASE=--optimize=fast
 refused "CMAKE_CXX_FLAGS holds -ffp-model=fast, $configured" "$clang" -DCMAKE_CXX_FLAGS=-ffp-model=fast
 refused "CMAKE_CXX_FLAGS holds -fno-honor-infinities, $configured" "$clang" -DCMAKE_CXX_FLAGS=-fno-honor-infinities
 

@@ -44,6 +44,8 @@ function(check_settings data_dir date)
     "(0.|1.|7f) " "C0 controls (tab, line feed and the other bytes below 0x20) or DEL"
     "(c2 [89].) " "C1 controls (U+0080 to U+009F)"
     "(d8 9c|e2 80 8e|e2 80 8f|e2 80 a[a-e]|e2 81 a[6-9]) " "bidirectional controls"
+    "(c2 ad|d8 8[0-5]|db 9d|dc 8f|e0 a2 9[01]|e0 a3 a2|e1 a0 8e|e2 80 8[b-d]|e2 81 a[0-4a-f]|ef bb bf|ef bf b[9ab]|f0 91 82 bd|f0 91 83 8d|f0 93 90 b.|f0 9b b2 a[0-3]|f0 9d 85 b[3-9a]|f3 a0 80 81|f3 a0 80 [ab].|f3 a0 81 [89ab].) "
+    "format characters (soft hyphen, zero-width characters, byte order mark, tags and the like, Unicode's category Cf)"
     "(e2 80 a[89]) " "line or paragraph separators")
   # A byte 0x80 to 0x9f that is no part of a UTF-8 character is a C1 control
   # to a terminal: it is what remains once the characters are taken out.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -42,13 +43,46 @@ std::size_t utf8_character(std::string_view text, char32_t& code)
     return length;
 }
 
-// Characters that show nothing, yet act on the line: the C1 controls, the
-// bidirectional controls that reorder what follows, and the line and
-// paragraph separators.
-bool is_invisible_control(char32_t code)
+struct code_range {
+    char32_t first;
+    char32_t last;
+};
+
+// Characters that show nothing, or reorder the line, so that what stands
+// between quotes in a diagnostic would not be what the file holds: the C1
+// controls, the line and paragraph separators, and every format character
+// (Unicode 15's category Cf): the soft hyphen, the zero-width characters,
+// the byte order mark, the bidirectional controls that reorder what follows,
+// the tags and the like. In order, first and last of each run.
+constexpr code_range invisible_characters[] = {
+    {0x80, 0x9f},        // C1 controls
+    {0xad, 0xad},        // soft hyphen
+    {0x600, 0x605},      // Arabic number signs
+    {0x61c, 0x61c},      // Arabic letter mark
+    {0x6dd, 0x6dd},      // Arabic end of ayah
+    {0x70f, 0x70f},      // Syriac abbreviation mark
+    {0x890, 0x891},      // Arabic pound and piastre marks above
+    {0x8e2, 0x8e2},      // Arabic disputed end of ayah
+    {0x180e, 0x180e},    // Mongolian vowel separator
+    {0x200b, 0x200f},    // zero-width space, non-joiner, joiner; left-to-right, right-to-left marks
+    {0x2028, 0x202e},    // line, paragraph separators; bidirectional embeddings, overrides
+    {0x2060, 0x2064},    // word joiner and the invisible operators
+    {0x2066, 0x206f},    // bidirectional isolates; deprecated shaping controls
+    {0xfeff, 0xfeff},    // byte order mark (zero-width no-break space)
+    {0xfff9, 0xfffb},    // interlinear annotation controls
+    {0x110bd, 0x110bd},  // Kaithi number sign
+    {0x110cd, 0x110cd},  // Kaithi number sign above
+    {0x13430, 0x1343f},  // Egyptian hieroglyph format controls
+    {0x1bca0, 0x1bca3},  // shorthand format controls
+    {0x1d173, 0x1d17a},  // musical beams, ties, slurs and phrases
+    {0xe0001, 0xe0001},  // language tag
+    {0xe0020, 0xe007f},  // tag characters and cancel tag
+};
+
+bool is_invisible_character(char32_t code)
 {
-    return (code >= 0x80 && code <= 0x9f) || code == 0x61c || code == 0x200e || code == 0x200f ||
-           (code >= 0x2028 && code <= 0x202e) || (code >= 0x2066 && code <= 0x2069);
+    return std::any_of(std::begin(invisible_characters), std::end(invisible_characters),
+                       [code](const code_range& run) { return code >= run.first && code <= run.last; });
 }
 
 bool is_shown_as_it_is(unsigned char byte)
@@ -65,7 +99,7 @@ std::string printable(std::string_view text)
     for (std::size_t at = 0; at < text.size();) {
         char32_t code = 0;
         std::size_t length = utf8_character(text.substr(at), code);
-        if (length > 1 && !is_invisible_control(code)) {
+        if (length > 1 && !is_invisible_character(code)) {
             shown.append(text.substr(at, length));
             at += length;
             continue;

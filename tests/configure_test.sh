@@ -57,6 +57,8 @@ configure 1 "$refused C1 controls (bytes 0x80 to 0x9f outside a UTF-8 character)
     -DCHECK_RT_DATA_DIR=$'/srv/\xe9t\xe9\x9b/'
 configure 1 "$refused bidirectional controls: it holds the bytes 0xe2 0x80 0xae" \
     -DCHECK_RT_DATA_DIR=$'/srv/\xe2\x80\xaeabc/'
+configure 1 "$refused format characters (soft hyphen, zero-width characters, byte order mark, tags and the like, Unicode's category Cf): it holds the bytes 0xef 0xbb 0xbf" \
+    -DCHECK_RT_DATA_DIR=$'/srv/\xef\xbb\xbfqa/'
 configure 1 "$refused line or paragraph separators: it holds the bytes 0xe2 0x80 0xa9" \
     -DCHECK_RT_DATA_DIR=$'/srv/a\xe2\x80\xa9b/'
 # Characters whose bytes lie in 0x80 to 0x9f, and bytes that are no UTF-8.

@@ -38,15 +38,11 @@ int main(int argc, char** argv)
     const std::string dir = argv[1];
     byte_reader list(dir + "resultlist.txt");
     std::string path;
-    std::size_t length = 0;
     bool ok = true;
-    for (;;) {
-        std::string_view entry = list.next_word(PATH_MAX, length);
-        if (length == 0)
-            break;
-        if (!carries_date(entry, synthetic_date))
+    while (std::optional<byte_reader::run> entry = list.next_word(PATH_MAX)) {
+        if (!carries_date(entry->kept, synthetic_date))
             continue;
-        path.assign(dir).append(entry).append(".recheck");
+        path.assign(dir).append(entry->kept).append(".recheck");
         if (!read_whole(path)) {
             std::perror(path.c_str());
             ok = false;

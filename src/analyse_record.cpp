@@ -255,11 +255,9 @@ analysis verdict_on(const double (&readings)[readings_per_record], double lower,
 
 analysis read_record(byte_reader& in, double lower, double upper)
 {
-    std::size_t length = 0;
     if (!in.skip_lines(header_lines))
         return left_out(in, "fewer than " + std::to_string(header_lines) + " header lines");
-    in.next_word(0, length);
-    if (length == 0)
+    if (!in.next_word(0))
         return left_out(in, "no tag after the header");
     off_t readings_start = in.tell();
 
@@ -276,16 +274,15 @@ analysis read_record(byte_reader& in, double lower, double upper)
         auto bad_reading = [&](const char* what, std::string_view text) {
             return left_out(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
         };
-        std::string_view run = in.take_run(longest_reading, length, number_run{});
-        if (length > longest_reading)
-            return bad_reading(" is too long: ", run);
-        parse_result parsed = parse_reading(run, readings[i]);
+        byte_reader::run number = in.take_run(longest_reading, number_run{});
+        if (number.length > longest_reading)
+            return bad_reading(" is too long: ", number.kept);
+        parse_result parsed = parse_reading(number.kept, readings[i]);
         if (parsed == parse_result::ok)
             continue;
         // Show the text where the number was expected, up to white space.
-        std::string text(run);
-        std::size_t rest = 0;
-        text += in.take_run(shown_reading + 1, rest, [](char c) { return !is_space(c); });
+        std::string text(number.kept);
+        text += in.take_run(shown_reading + 1, [](char c) { return !is_space(c); }).kept;
         return bad_reading(parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ", text);
     }
     if (in.failed())

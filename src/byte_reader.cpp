@@ -163,11 +163,3 @@ bool byte_reader::skip_space()
             return false;
     }
 }
-
-std::string_view byte_reader::next_word(std::size_t keep, std::size_t& length)
-{
-    length = 0;
-    if (!skip_space())
-        return {};
-    return take_run(keep, length, [](char c) { return !is_space(c); });
-}

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -46,14 +47,26 @@ public:
     // Skips white space; false if the file ends first.
     bool skip_space();
 
-    // The bytes from here on that continues(byte) accepts, one after the
-    // other, up to the first it refuses. At most keep of them are returned,
-    // valid until the next call; length is how many there were.
-    template <class Continues>
-    std::string_view take_run(std::size_t keep, std::size_t& length, Continues&& continues);
+    // A run of bytes: at most keep of them, valid until the next call, and
+    // how many there were. The count has 64 bits on every build, so that
+    // no run of a file, however long, can wrap it round to a small one.
+    struct run {
+        std::string_view kept;
+        std::uint64_t length;
+    };
 
-    // The next white-space-delimited word; length 0 at the end of the file.
-    std::string_view next_word(std::size_t keep, std::size_t& length);
+    // The bytes from here on that continues(byte) accepts, one after the
+    // other, up to the first it refuses.
+    template <class Continues>
+    run take_run(std::size_t keep, Continues&& continues);
+
+    // The next white-space-delimited word, or none at the end of the file.
+    std::optional<run> next_word(std::size_t keep)
+    {
+        if (!skip_space())
+            return std::nullopt;
+        return take_run(keep, [](char c) { return !is_space(c); });
+    }
 
     // The bytes read from the file and not yet taken; empty before the first
     // read and whenever the buffer is used up (next_word then reads on).
@@ -101,26 +114,27 @@ private:
 };
 
 template <class Continues>
-std::string_view byte_reader::take_run(std::size_t keep, std::size_t& length, Continues&& continues)
+byte_reader::run byte_reader::take_run(std::size_t keep, Continues&& continues)
 {
     std::size_t start = pos_;
     while (pos_ < end_ && continues(buffer_[pos_]))
         ++pos_;
-    length = pos_ - start;
+    std::size_t length = pos_ - start;
     if (pos_ < end_)
-        return {buffer_.get() + start, length < keep ? length : keep};
+        return {{buffer_.get() + start, length < keep ? length : keep}, length};
 
     // The run may go on past the buffer: gather what is kept of it.
     spill_.assign(buffer_.get() + start, length < keep ? length : keep);
+    std::uint64_t total = length;
     while (fill()) {
         while (pos_ < end_ && continues(buffer_[pos_]))
             ++pos_;
         spill_.append(buffer_.get(), pos_ < keep - spill_.size() ? pos_ : keep - spill_.size());
-        length += pos_;
+        total += pos_;
         if (pos_ < end_)
             break;
     }
-    return spill_;
+    return {spill_, total};
 }
 
 #endif

@@ -41,14 +41,11 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
     list.skip_byte_order_mark();
     bool ok = true;
     std::string path;
-    std::size_t length = 0;
-    for (;;) {
-        std::string_view entry = list.next_word(longest_entry, length);
-        if (length == 0)
-            break;
+    while (std::optional<byte_reader::run> word = list.next_word(longest_entry)) {
+        std::string_view entry = word->kept;
         if (!carries_date(entry, settings.target_date))
             continue;
-        if (length > longest_entry) {
+        if (word->length > longest_entry) {
             std::string start = settings.data_directory + std::string(entry.substr(0, shown_entry));
             diagnose(err, file_name{start + "..."}, std::strerror(ENAMETOOLONG));
             ok = false;

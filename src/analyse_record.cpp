@@ -2,6 +2,7 @@
 #include "check_RT.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -300,4 +301,22 @@ analysis analyse_record(const std::string& path, double lower, double upper)
     if (in.failed())
         return left_out(in, {});
     return read_record(in, lower, upper);
+}
+
+std::string restore_ieee_arithmetic()
+{
+    std::fesetenv(FE_DFL_ENV);
+    // Read at run time, so that the compiler cannot work the tests out.
+    volatile double smallest_normal = DBL_MIN;
+    volatile double one = 1.0;
+    // Half the smallest normal number, scaled back up: zero where results
+    // below it are flushed, or where such numbers are read as zero.
+    if (smallest_normal / 2 * 0x1p1000 != 0x1p-23)
+        return "the processor flushes numbers below 2^-1022 to zero (as a link with -ffast-math, -Ofast or "
+               "-mdaz-ftz makes it do) and cannot be set back: the report would be wrong";
+    // Three quarters of the last place, on either side of zero, round away
+    // from it only when rounding to nearest.
+    if (one + 0x1.8p-53 != 1 + 0x1p-52 || -one - 0x1.8p-53 != -1 - 0x1p-52)
+        return "the processor does not round to nearest and cannot be set to: the report would be wrong";
+    return {};
 }

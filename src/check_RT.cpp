@@ -12,10 +12,25 @@ namespace {
 const scan_settings settings{CHECK_RT_DATA_DIR, CHECK_RT_TARGET_DATE, window_lower, window_upper};
 const std::string list_file = CHECK_RT_DATA_DIR "resultlist.txt";
 
+// The run takes no arguments and is the same with them; whoever tries
+// "check_RT 20181220" or "check_RT --help" learns what this build reports.
+void note_ignored_arguments(std::ostream& err)
+{
+    err << "check_RT: arguments are ignored: this build reports " << settings.target_date << " from "
+        << printable(settings.data_directory) << '\n'
+        << std::flush;
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char**)
 {
+    if (argc > 1)
+        note_ignored_arguments(std::cerr);
+    if (std::string failure = restore_ieee_arithmetic(); !failure.empty()) {
+        std::cerr << "check_RT: " << failure << '\n' << std::flush;
+        return 1;
+    }
     std::vector<result_list> results;
     try {
         bool ok = scan_list(list_file, settings, results, std::cerr);

@@ -46,6 +46,13 @@ struct analysis {
 // Reads the record file at path: 33 header lines, a tag word, 32 readings.
 analysis analyse_record(const std::string& path, double lower, double upper);
 
+// Puts the processor's floating-point environment back to IEEE's defaults,
+// round to nearest with numbers below 2^-1022 kept, before the analysis
+// runs: start-up code linked in by -ffast-math or -Ofast flushes them to
+// zero, however the analysis was compiled. Answers why the environment is
+// still otherwise, or "".
+std::string restore_ieee_arithmetic();
+
 struct scan_settings {
     std::string data_directory;  // ends in a slash
     std::string target_date;     // eight digits

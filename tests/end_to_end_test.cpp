@@ -183,11 +183,18 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     write("ab20181219_wide.recheck", record_text(counting_readings(300)));
     write("ab20181219_short.recheck", record_text("1 2 3"));
     write("ab20181219_x.recheck", record_text(counting_readings(0)));
-    run_result damaged = run(e2e, tmp);
-    EXPECT_EQ(damaged.status, 1);
-    EXPECT_EQ(damaged.out, "wide: 300 331 315.5 9.38083\nx: 0 31 15.5 9.38083\n");
-    EXPECT_EQ(damaged.err, in_day + "ab20181219_gone.recheck: No such file or directory\n" +
-                               in_day + "ab20181219_short.recheck: only 3 of 32 readings\n");
+    // Arguments change nothing but a line in front that says what the build reports.
+    const std::string ignored = "check_RT: arguments are ignored: this build reports 20181219 from " +
+                                printable(day) + "\n";
+    for (const auto& [arguments, first_line] :
+         {std::pair<std::string, std::string>{"", ""}, {" 20181220 --help", ignored}}) {
+        SCOPED_TRACE(arguments);
+        run_result damaged = run(e2e + arguments, tmp);
+        EXPECT_EQ(damaged.status, 1);
+        EXPECT_EQ(damaged.out, "wide: 300 331 315.5 9.38083\nx: 0 31 15.5 9.38083\n");
+        EXPECT_EQ(damaged.err, first_line + in_day + "ab20181219_gone.recheck: No such file or directory\n" +
+                                   in_day + "ab20181219_short.recheck: only 3 of 32 readings\n");
+    }
 
     // A hostile list cannot act on the terminal through standard error; the report keeps its label as it is.
     write("resultlist.txt", "ab20181219_\x1b]0;owned\a ab20181219_\x1b[1mbold\x7f ab20181219_\x1b[8m");
@@ -210,10 +217,13 @@ TEST(EndToEnd, FailuresAreReportedAndNothingIsLost)
     std::filesystem::remove(day + "resultlist.txt");
 
     write("resultlist.txt", "ab20181219_x\n");
-    run_result clean = run(e2e, tmp);
-    EXPECT_EQ(clean.status, 0);
-    EXPECT_EQ(clean.out, "x: 0 31 15.5 9.38083\n");
-    EXPECT_EQ(clean.err, "");
+    for (const auto& [arguments, err] : {std::pair<std::string, std::string>{"", ""}, {" -", ignored}}) {
+        SCOPED_TRACE(arguments);
+        run_result clean = run(e2e + arguments, tmp);
+        EXPECT_EQ(clean.status, 0);
+        EXPECT_EQ(clean.out, "x: 0 31 15.5 9.38083\n");
+        EXPECT_EQ(clean.err, err);
+    }
 
     // Reported records are held until the report is written, about 100 bytes
     // each: 100000 of them and the program do not fit in 16 MiB. The plain

@@ -122,18 +122,21 @@ private:
     bool exponent_ = false;
 };
 
-enum class parse_result { ok, not_a_number, out_of_range };
-
 // The run must make a number as a whole: "5e", "-" or "." do not. from_chars
 // takes no '+'; and since a run holds no letter but e and E, none of the
 // "inf", "nan" or hexadecimal forms that from_chars would take either.
-parse_result parse_reading(std::string_view run, double& value)
+// Answers std::errc() for a number, invalid_argument for a run that is none,
+// result_out_of_range for one too large for a double, and whatever else
+// from_chars answered (a library may run out of memory).
+std::errc parse_reading(std::string_view run, double& value)
 {
     const char* first = run.data() + (!run.empty() && run[0] == '+');
     const char* last = run.data() + run.size();
     auto [end, ec] = std::from_chars(first, last, value);
-    if (ec == std::errc::invalid_argument || end != last)
-        return parse_result::not_a_number;
+    if (ec != std::errc() && ec != std::errc::result_out_of_range)
+        return ec;
+    if (end != last)
+        return std::errc::invalid_argument;
     if (ec == std::errc::result_out_of_range) {
         // Too small to represent rounds to zero, as the decimal says; too
         // large has no value at all. The classic stream tells which, whatever
@@ -141,9 +144,19 @@ parse_result parse_reading(std::string_view run, double& value)
         std::istringstream exact(std::string(first, last));
         exact.imbue(std::locale::classic());
         if (!(exact >> value))
-            return parse_result::out_of_range;
+            return ec;
     }
-    return parse_result::ok;
+    return std::errc();
+}
+
+// What a diagnostic says of a reading that from_chars refused.
+std::string why_refused(std::errc ec)
+{
+    if (ec == std::errc::invalid_argument)
+        return " is not a number: ";
+    if (ec == std::errc::result_out_of_range)
+        return " is out of range: ";
+    return " cannot be converted (" + std::make_error_code(ec).message() + "): ";
 }
 
 // The powers of ten that doubles hold exactly.
@@ -272,19 +285,19 @@ analysis read_record(byte_reader& in, double lower, double upper)
             return left_out(in, "only " + std::to_string(i) + " of " + std::to_string(readings_per_record) +
                                     " readings");
         off_t at = in.tell();
-        auto bad_reading = [&](const char* what, std::string_view text) {
+        auto bad_reading = [&](const std::string& what, std::string_view text) {
             return left_out(in, "reading " + std::to_string(i + 1) + what + shown(in, readings_start, at, text));
         };
         byte_reader::run number = in.take_run(longest_reading, number_run{});
         if (number.length > longest_reading)
             return bad_reading(" is too long: ", number.kept);
-        parse_result parsed = parse_reading(number.kept, readings[i]);
-        if (parsed == parse_result::ok)
+        std::errc parsed = parse_reading(number.kept, readings[i]);
+        if (parsed == std::errc())
             continue;
         // Show the text where the number was expected, up to white space.
         std::string text(number.kept);
         text += in.take_run(shown_reading + 1, [](char c) { return !is_space(c); }).kept;
-        return bad_reading(parsed == parse_result::out_of_range ? " is out of range: " : " is not a number: ", text);
+        return bad_reading(why_refused(parsed), text);
     }
     if (in.failed())
         return left_out(in, {});

@@ -1,8 +1,9 @@
 # check_settings(DATA_DIR DATE) stops configuring when the data directory or
-# the date cannot be compiled in. The manual page names the directory and
-# every diagnostic names a file in it, so it may hold no character that acts
-# on a terminal or reorders a line: none of those the diagnostics escape but
-# the backslash, which only stands for itself.
+# the date cannot be compiled in. The manual page and the package's
+# description show the directory as it is, unescaped, so it may hold no
+# character that acts on a terminal, reorders a line or shows nothing: none
+# of those the diagnostics escape but the backslash, which only stands for
+# itself.
 function(check_settings data_dir date)
   if(NOT data_dir MATCHES "/$")
     message(FATAL_ERROR "CHECK_RT_DATA_DIR must end in a slash: '${data_dir}'")

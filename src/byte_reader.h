@@ -24,8 +24,11 @@ inline bool is_space(char c)
 
 // Reads one regular file front to back through a fixed buffer, so that memory
 // stays the same however long its lines or words are. Closes the file when it
-// goes. Anything else (a FIFO, a device, a socket) is refused: it could
-// block for ever, never end, or read the user's terminal.
+// goes. Other kinds, which could block for ever, never end, or read the
+// user's terminal, are refused: a FIFO, a socket or a terminal before
+// anything is read, a device once a read fails, finds nothing or needs more
+// than the first buffer, or its bytes make no record: only a device whose
+// first read holds a whole record is read as one.
 class byte_reader {
 public:
     // How many bytes one read takes: a line, word or reading longer than this

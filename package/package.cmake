@@ -5,17 +5,6 @@
 set(CHECK_RT_MAINTAINER "check_RT site build <check-rt@example.org>" CACHE STRING
     "Maintainer of the packages (the RPM's packager and vendor): the site's contact, \"Name <address>\"")
 
-# The newest entry of the changelog is this version's, "## 1.2.0 (2026-12-08 19:03 UTC)".
-set(changelog_heading "^## ([0-9.]+) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9] UTC)\\)$")
-file(STRINGS CHANGELOG.md newest_entry REGEX "^## " LIMIT_COUNT 1)
-if(NOT newest_entry MATCHES "${changelog_heading}")
-  message(FATAL_ERROR "CHANGELOG.md: the newest entry must begin '## VERSION (YYYY-MM-DD HH:MM UTC)': '${newest_entry}'")
-endif()
-if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "CHANGELOG.md has no entry for version ${PROJECT_VERSION}: its newest is ${CMAKE_MATCH_1}")
-endif()
-set(release_time ${CMAKE_MATCH_2})
-
 # More files for the packages, where Debian keeps them: the copyright notice
 # in both, and in the Debian package the changelog, gzipped like the page. An
 # RPM has the changelog in its header instead, where rpm -q --changelog reads
@@ -23,7 +12,6 @@ set(release_time ${CMAKE_MATCH_2})
 # name.
 set(rpm_release 1)
 include(package/changelog.cmake)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS CHANGELOG.md)
 package_changelog(DEB CHANGELOG.md "${changelog_heading}" ${CMAKE_CURRENT_BINARY_DIR}/changelog
   "${CHECK_RT_VERSION}" "${CHECK_RT_MAINTAINER}")
 package_changelog(RPM CHANGELOG.md "${changelog_heading}" ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog

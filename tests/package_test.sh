@@ -103,7 +103,9 @@ depends=$(field Depends)
 
 dpkg-deb -x "$deb" "$root"
 title=$(zcat "$root/usr/share/man/man1/check_RT.1.gz" | grep '^\.TH ' || true)
-[[ $title == *"\"check_RT $version\""* ]] || fail "the page's title line is '$title'"
+# Its date is that of the release the changelog names last.
+released=$(sed -n 's/^## [0-9.]* (\([0-9-]*\) .*/\1/p' "$source_dir/CHANGELOG.md" | head -n 1)
+[[ $title == ".TH CHECK_RT 1 $released \"check_RT $version\""* ]] || fail "the page's title line is '$title'"
 
 doc=$root/usr/share/doc/check-rt
 cmp -s "$source_dir/COPYRIGHT" "$doc/copyright" || fail "copyright is not the source's COPYRIGHT"

@@ -10,10 +10,10 @@ set(inexact_flags -ffast-math -Ofast -ffinite-math-only -fno-honor-infinities -f
     -fassociative-math -freciprocal-math -fno-signed-zeros -funsafe-math-optimizations
     -ffp-model=fast -ffp-model=aggressive -mdaz-ftz -fsingle-precision-constant)
 # Refuses the first of the words that is such a flag; where says where they
-# stand, and advice how to take it out. A word @FILE names a response file, whose flags the compiler reads in
-# its place, so they are looked at too, once each. A relative one is read from
-# the build tree, where compiles run; one that is not there is left to
-# rounding_check.
+# stand, and advice how to take it out. A word @FILE names a response file,
+# whose flags the compiler reads in its place, so they are looked at too, once
+# each. A relative one is read from the build tree, where compiles run; one
+# that is not there is left to rounding_check.
 function(refuse_inexact_flags where advice)
   foreach(word IN LISTS ARGN)
     if(word MATCHES "^@(.+)$")

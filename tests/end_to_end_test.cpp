@@ -133,16 +133,44 @@ TEST(EndToEnd, SampleDay)
     }
 }
 
-TEST(EndToEnd, ReportThatCannotBeWrittenIsAFailure)
+// What the machine gets wrong is a failure, never a wrong report: an output
+// that cannot be written, a processor that rounds otherwise and cannot be set
+// back (the preloaded faults), or start-up code that flushes tiny numbers to
+// zero, which check_RT sets right and rounding_check must see.
+TEST(EndToEnd, MachineFaultsAreFailures)
 {
-    // "&-" makes the redirection ">&-": standard output closed.
-    for (const auto& [out_to, reason] : {std::pair<std::string, std::string>{"/dev/full", "No space left on device"},
-                                         {"&-", "Bad file descriptor"}}) {
-        SCOPED_TRACE(out_to);
+    std::filesystem::create_directories(FTZ_DIR);
+    std::ofstream(FTZ_DIR "resultlist.txt") << "ab20181219_sub\n";
+    std::ofstream(FTZ_DIR "ab20181219_sub.recheck") << record_text(with_reading("1e-310", 1));
+    // AddressSanitizer wants its runtime loaded first, before a preload.
+    const std::string faults = "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + shell_word(FAULTS);
+    const std::string ftz = shell_word(FTZ_EXE);
+    struct row {
+        std::string command;
+        std::string out_to;
+        int status;
+        std::string out;
+        std::string err;  // its beginning
+    };
+    const std::vector<row> rows = {
+        {demo, "/dev/full", 1, "", "check_RT: write error: No space left on device\n"},
+        // "&-" makes the redirection ">&-": standard output closed.
+        {demo, "&-", 1, "", "check_RT: write error: Bad file descriptor\n"},
+        {"CHECK_RT_FAULT=upward " + faults + " " + demo, "", 1, "",
+         "check_RT: the processor does not round to nearest and cannot be set to: the report would be wrong\n"},
+        {ftz, "", 0, "sub: 1e-310 320 310 56.5685\n", ""},
+        {faults + " " + ftz, "", 1, "", "check_RT: the processor flushes numbers below 2^-1022 to zero"},
+        {shell_word(ROUNDING_CHECK_FTZ_EXE) + " " + shell_word(FTZ_DIR), "", 1, "",
+         "rounding_check: 32 readings of 1e-310: wrong, as when numbers below 2^-1022 are flushed to zero"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.command + " >" + r.out_to);
         temp_dir tmp;
-        run_result r = run(demo, tmp, out_to);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "check_RT: write error: " + reason + "\n");
+        run_result got = run(r.command, tmp, r.out_to);
+        EXPECT_EQ(got.status, r.status);
+        EXPECT_EQ(got.out, r.out);
+        EXPECT_EQ(got.err.substr(0, r.err.size()), r.err);
+        EXPECT_EQ(got.err.empty(), r.err.empty());
     }
 }
 

@@ -36,6 +36,9 @@ done
 # Which lines of the tool the final corpora reach, from a coverage build
 # that runs every input once.
 coverage=$build/coverage
+# The build runs programs of its own (configure's probe, rounding_check): their
+# profiles go to the coverage folder, not to the one this was started from.
+export LLVM_PROFILE_FILE="$coverage/build-%p.profraw"
 cmake -S "$root" -B "$coverage" -DCMAKE_CXX_COMPILER="clang++-$llvm" -DCHECK_RT_FUZZ=ON -DBUILD_TESTING=OFF \
   -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" >/dev/null
 cmake --build "$coverage" -j2 --target record_fuzz list_fuzz >/dev/null

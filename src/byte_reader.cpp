@@ -8,8 +8,9 @@
 
 namespace {
 
-// A reader hands its buffer on to the next: allocating 64 KiB for every
-// record file costs about 4% more instructions on a day of small records.
+// A reader hands its buffer on to the next. On a day of small records a new
+// 64 KiB for each costs 3% more instructions; zero-filled, as make_unique
+// would have it, 8.6 times as many in all.
 thread_local std::unique_ptr<char[]> spare_buffer;
 
 // Why a file of this kind is not read, or nullptr for a regular file.
@@ -41,7 +42,7 @@ byte_reader::byte_reader(const std::string& path)
     std::memset(buffer_.get(), 0, padding);
     if (fd_ >= 0)
         return;
-    // A socket, or a terminal that is not ours, cannot even be opened.
+    // A socket cannot even be opened; its kind is asked by name.
     struct stat status;
     if (::stat(path.c_str(), &status) == 0)
         refusal_ = refusal_for(status.st_mode);

@@ -22,7 +22,7 @@ static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32
 // when finite math is off, so defined() would refuse every build.
 #if defined(__FAST_MATH__) || __FINITE_MATH_ONLY__ || defined(__ASSOCIATIVE_MATH__) || \
     defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
-#error "fast-math style flags let the compiler round otherwise than IEEE doubles do: remove them"
+#error "fast-math style flags let the compiler round otherwise than IEEE doubles do: build without -ffast-math, -Ofast or any of their parts"
 #endif
 
 namespace {
@@ -123,8 +123,8 @@ private:
 };
 
 // The run must make a number as a whole: "5e", "-" or "." do not. from_chars
-// takes no '+'; and since a run holds no letter but e and E, none of the
-// "inf", "nan" or hexadecimal forms that from_chars would take either.
+// takes no '+'; and since a run holds no letter but e and E, not "inf" or
+// "nan" either.
 // Answers std::errc() for a number, invalid_argument for a run that is none,
 // result_out_of_range for one too large for a double, and whatever else
 // from_chars answered (a library may run out of memory).

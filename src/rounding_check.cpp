@@ -1,11 +1,9 @@
-// Run by the build before anything uses the record analysis. A compiler flag
-// that lets the compiler round otherwise than IEEE doubles do (fast-math or
-// one of its parts, contraction into fused multiply-adds, flush to zero)
-// builds without a word and then prints wrong reports, and may reach the
-// compiler where CMake cannot see it: through a compiler launcher, a response
-// file, a parent project's options or CCC_OVERRIDE_OPTIONS. So this analyses
-// records whose answers each such way of rounding gets wrong, with the tool's
-// own code as it was compiled, and fails the build if any is wrong.
+// Analyses records whose answers a compiler rounding otherwise than IEEE
+// doubles do gets wrong (fast-math or one of its parts, fused multiply-adds,
+// flush to zero), with the tool's own code as it was compiled. The build runs
+// it before anything links the analysis, wherever it can run what it builds;
+// elsewhere it is run on the target. The flags may reach the compiler where
+// no build file shows them: a launcher, CCC_OVERRIDE_OPTIONS, a parent project.
 // Usage: rounding_check DIR (where it writes its records)
 #include "check_RT.h"
 
@@ -164,9 +162,10 @@ int main(int argc, char** argv)
     if (!ok)
         std::fprintf(stderr,
                      "rounding_check: this build does not round as IEEE doubles do, so check_RT would print "
-                     "wrong numbers. Take the flags named above out of wherever they reach the compiler or "
-                     "the linker (CMAKE_CXX_FLAGS and the other flag variables, a response file, a compiler "
-                     "or linker launcher, a parent project's compile options, CCC_OVERRIDE_OPTIONS), then "
-                     "build again.\n");
+                     "wrong numbers. The flags named above are the usual causes, not the only ones: take "
+                     "every flag that changes floating-point arithmetic out of wherever it reaches the "
+                     "compiler or the linker (CMAKE_CXX_FLAGS and the other flag variables, a response "
+                     "file, a compiler or linker launcher, a parent project's options, "
+                     "CCC_OVERRIDE_OPTIONS), then build again.\n");
     return ok ? 0 : 1;
 }

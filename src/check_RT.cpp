@@ -1,10 +1,17 @@
 // check_RT: prints the day's recheck records that are not inside the
 // acceptance window, ordered by standard deviation.
 #include "check_RT.h"
+#include "characters.h"
 #include "check_RT_settings.h"
 
 #include <iostream>
 #include <new>
+
+// Checked with the table the diagnostics escape by, so the two cannot drift apart.
+static_assert(shown_as_it_is(CHECK_RT_DATA_DIR),
+              "CHECK_RT_DATA_DIR cannot hold a byte that diagnostics escape, but the backslash: no control "
+              "character and no character that breaks a line, reorders it or shows nothing, since the "
+              "manual page and the package's description show the directory as it is");
 
 namespace {
 

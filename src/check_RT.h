@@ -83,14 +83,8 @@ struct file_name {
 // Writes "check_RT: file: reason" as one line.
 void diagnose(std::ostream& err, file_name file, std::string_view reason);
 
-// text with each byte that could act on a terminal or be misread written as
-// \xHH: C0 and C1 controls (raw, or as UTF-8 characters), DEL, the UTF-8 of
-// the line and paragraph separators and of every format character (Unicode's
-// category Cf: the bidirectional controls, the soft hyphen, the zero-width
-// characters, the byte order mark, the tags and the like), which show nothing
-// or reorder the line, and the backslash itself, so that every escape stands
-// for exactly one byte and what is shown is what the text holds. Other valid
-// UTF-8 characters and other bytes stay as they are.
+// text with each byte that could act on a terminal or mislead the reader
+// written as \xHH, so that what is shown is what text holds, byte for byte.
 std::string printable(std::string_view text);
 
 #endif

@@ -46,7 +46,7 @@ configure 1 "$calendar '20240100' has no day 0" -DCHECK_RT_TARGET_DATE=20240100
 configure 1 "$calendar '20230229' has no day 29, its month has 28 days" -DCHECK_RT_TARGET_DATE=20230229
 configure 1 "$calendar '19000229' has no day 29" -DCHECK_RT_TARGET_DATE=19000229
 configure 0 "Generating done" -DCHECK_RT_TARGET_DATE=20000229
-configure 0 "Generating done" -DCHECK_RT_TARGET_DATE=20240229
+configure 0 "-- check_RT reports 20240229 from /home/qav/robot/" -DCHECK_RT_TARGET_DATE=20240229
 # The directory's characters are checked where check_RT is compiled: one
 # that shows nothing is refused there; others, and bytes that are no UTF-8, build.
 configure 0 "Generating done" -DCHECK_RT_DATA_DIR=$'/srv/\xef\xb8\x8fqa/'

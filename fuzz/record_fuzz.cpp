@@ -81,6 +81,10 @@ std::vector<taken_reading> stream_readings(std::string_view body)
             break;
         readings.push_back({start, position(), value});
     }
+    // The last reading must end its word: at white space or the end.
+    int next = in.peek();
+    if (readings.size() == 32 && next != std::char_traits<char>::eof() && !is_space(static_cast<char>(next)))
+        readings.pop_back();
     return readings;
 }
 

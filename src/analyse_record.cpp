@@ -292,12 +292,16 @@ analysis read_record(byte_reader& in, double lower, double upper)
         if (number.length > longest_reading)
             return bad_reading(" is too long: ", number.kept);
         std::errc parsed = parse_reading(number.kept, readings[i]);
-        if (parsed == std::errc())
+        if (parsed == std::errc() && i + 1 < readings_per_record)
             continue;
         // Show the text where the number was expected, up to white space.
         std::string text(number.kept);
-        text += in.take_run(shown_reading + 1, [](char c) { return !is_space(c); }).kept;
-        return bad_reading(why_refused(parsed), text);
+        byte_reader::run rest = in.take_run(shown_reading + 1, [](char c) { return !is_space(c); });
+        // No reading comes after the last to find what is glued to it: its word must end with it.
+        if (parsed == std::errc() && rest.length == 0)
+            continue;
+        text += rest.kept;
+        return bad_reading(parsed == std::errc() ? " is not a number: " : why_refused(parsed), text);
     }
     if (in.failed())
         return left_out(in, {});

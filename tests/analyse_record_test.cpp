@@ -156,7 +156,7 @@ TEST(AnalyseRecord, DamagedRecordsAreNamed)
 }
 
 // A reading ends where the classic stream's extraction ends, white space or
-// not; after the 32nd nothing is read. Each text goes in the middle of a
+// not; but the 32nd must end its word. Each text goes in the middle of a
 // record and last: "=" and readings written apart that it must equal, or
 // the damage named as "reading N ...".
 TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
@@ -167,13 +167,13 @@ TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
         const char* last;
     };
     const std::vector<row> rows = {
-        {"320.5-12.25", "=320.5 -12.25", "=320.5"},
-        {"1.2.3", "=1.2 .3", "=1.2"},
-        {"1e5-3", "=1e5 -3", "=1e5"},
-        {"1e2.5", "=1e2 .5", "=1e2"},
-        {"0x10", "31 is not a number: 'x10' in '0x10'", "=0"},
-        {"12abc", "31 is not a number: 'abc' in '12abc'", "=12"},
-        {"331.2;", "31 is not a number: ';' in '331.2;'", "=331.2"},
+        {"320.5-12.25", "=320.5 -12.25", "32 is not a number: '320.5-12.25'"},
+        {"1.2.3", "=1.2 .3", "32 is not a number: '1.2.3'"},
+        {"1e5-3", "=1e5 -3", "32 is not a number: '1e5-3'"},
+        {"1e2.5", "=1e2 .5", "32 is not a number: '1e2.5'"},
+        {"0x155", "31 is not a number: 'x155' in '0x155'", "32 is not a number: '0x155'"},
+        {"12abc", "31 is not a number: 'abc' in '12abc'", "32 is not a number: '12abc'"},
+        {"331.2;", "31 is not a number: ';' in '331.2;'", "32 is not a number: '331.2;'"},
         {"5e", "30 is not a number: '5e'", "32 is not a number: '5e'"},
         {"+-3", "30 is not a number: '+-3'", "32 is not a number: '+-3'"},
         {".e5", "30 is not a number: '.e5'", "32 is not a number: '.e5'"},
@@ -182,7 +182,7 @@ TEST(AnalyseRecord, ReadingsEndWhereTheStreamEndsThem)
         {"1e999", "30 is out of range: '1e999'", "32 is out of range: '1e999'"},
         {"1e99999999999999999999", "30 is out of range: '1e99999999999999999999'",
          "32 is out of range: '1e99999999999999999999'"},
-        {"1,5", "31 is not a number: ',5' in '1,5'", "=1"},
+        {"341,5", "31 is not a number: ',5' in '341,5'", "32 is not a number: '341,5'"},
         {"nan", "30 is not a number: 'nan'", "32 is not a number: 'nan'"},
         {"-inf", "30 is not a number: '-inf'", "32 is not a number: '-inf'"},
     };

@@ -40,11 +40,13 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
     list.check_kind();
     list.skip_byte_order_mark();
     bool ok = true;
+    bool day_listed = false;
     std::string path;
     while (std::optional<byte_reader::run> word = list.next_word(longest_entry)) {
         std::string_view entry = word->kept;
         if (!carries_date(entry, settings.target_date))
             continue;
+        day_listed = true;
         if (word->length > longest_entry) {
             std::string start = settings.data_directory + std::string(entry.substr(0, shown_entry));
             diagnose(err, file_name{start + "..."}, std::strerror(ENAMETOOLONG));
@@ -64,6 +66,9 @@ bool scan_list(const std::string& list_path, const scan_settings& settings,
     if (std::string failure = list.failure(); !failure.empty()) {
         diagnose(err, file_name{list_path}, failure);
         ok = false;
+    } else if (!day_listed) {
+        // An empty report would look like a good day, not like a build for the wrong date.
+        diagnose(err, file_name{list_path}, "no entry of " + settings.target_date);
     }
     return ok;
 }

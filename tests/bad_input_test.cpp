@@ -117,7 +117,6 @@ TEST(BadInput, EveryDamageIsNamedAndGoodRecordsStay)
         {"missing record", "ab20181219_good ab20181219_gone", "ab20181219_r", counting, good,
          "ab20181219_gone.recheck: No such file or directory"},
         {"a directory as list", std::nullopt, "ab20181219_r", counting, "", "resultlist.txt: Is a directory"},
-        {"empty list", "", "ab20181219_r", counting, "", ""},
         {"entries of 0 to 11 characters", "a ab ab2 ab20 ab201 ab2018 ab20181 ab201812 ab2018121\n\n"
                                           "ab20181219 ab20181219_ ab20181219_good",
          "ab20181219_r", counting, good,

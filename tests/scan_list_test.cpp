@@ -44,7 +44,9 @@ TEST(ScanList, SelectsEntriesOfTheTargetDate)
     struct row {
         std::string list;
         std::vector<std::string> labels;
+        std::string err = {};  // after the list's path
     };
+    const std::string no_entry = ": no entry of 20181219\n";
     const std::vector<row> rows = {
         {"ab20181219_x\n", {"x"}},
         {"ab20181219_x", {"x"}},
@@ -52,11 +54,11 @@ TEST(ScanList, SelectsEntriesOfTheTargetDate)
         {"\n\n ab20181219_x\t\r\n\v\fzz20181219-y", {"x", "y"}},
         {"ab20181219_x\vzz20181219-y\fab20181219_x\rzz20181219-y", {"x", "y", "x", "y"}},
         {"ab20181219_x\nab20181219_x\n", {"x", "x"}},
-        {"ab20181218_x 20181219_abc\n", {}},
+        {"ab20181218_x 20181219_abc\n", {}, no_entry},
         {"a ab ab2018121 ab20181219 ab20181219_\n", {"", ""}},
         {"ab20181219_in\n", {}},
-        {"", {}},
-        {" \n\t\n", {}},
+        {"", {}, no_entry},
+        {" \n\t\n", {}, no_entry},
         {forty + "\n", {"abcdefghijklmnopqrstuvw"}},
     };
     day d;
@@ -65,7 +67,7 @@ TEST(ScanList, SelectsEntriesOfTheTargetDate)
         std::vector<result_list> results;
         std::string err;
         EXPECT_TRUE(d.scan(r.list, results, err));
-        EXPECT_EQ(err, "");
+        EXPECT_EQ(err, r.err.empty() ? "" : "check_RT: " + d.tmp.dir() + "resultlist.txt" + r.err);
         EXPECT_EQ(labels_of(results), r.labels);
     }
 }

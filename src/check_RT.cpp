@@ -4,8 +4,11 @@
 #include "characters.h"
 #include "check_RT_settings.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <new>
+#include <unistd.h>
 
 // Checked with the table the diagnostics escape by, so the two cannot drift apart.
 static_assert(shown_as_it_is(CHECK_RT_DATA_DIR),
@@ -28,6 +31,14 @@ void note_ignored_arguments(std::ostream& err)
         << std::flush;
 }
 
+// Some file systems (NFS) report a lost write only when the file is closed.
+std::string close_standard_output()
+{
+    if (::close(STDOUT_FILENO) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char**)
@@ -42,6 +53,8 @@ int main(int argc, char**)
     try {
         bool ok = scan_list(list_file, settings, results, std::cerr);
         std::string write_failure = print_report(std::cout, results);
+        if (write_failure.empty())
+            write_failure = close_standard_output();
         if (!write_failure.empty())
             std::cerr << "check_RT: write error: " << write_failure << '\n' << std::flush;
         return ok && write_failure.empty() ? 0 : 1;

@@ -134,7 +134,7 @@ TEST(EndToEnd, SampleDay)
 }
 
 // What the machine gets wrong is a failure, never a wrong report: an output
-// that cannot be written, a processor that rounds otherwise and cannot be set
+// that cannot be written or closed, a processor that rounds otherwise and cannot be set
 // back (the preloaded faults), or start-up code that flushes tiny numbers to
 // zero, which check_RT sets right and rounding_check must see.
 TEST(EndToEnd, MachineFaultsAreFailures)
@@ -156,6 +156,8 @@ TEST(EndToEnd, MachineFaultsAreFailures)
         {demo, "/dev/full", 1, "", "check_RT: write error: No space left on device\n"},
         // "&-" makes the redirection ">&-": standard output closed.
         {demo, "&-", 1, "", "check_RT: write error: Bad file descriptor\n"},
+        {"CHECK_RT_FAULT=close " + faults + " " + demo, "", 1, read_file(SOURCE_DIR "examples/expected-report.txt"),
+         "check_RT: write error: Input/output error\n"},
         {"CHECK_RT_FAULT=upward " + faults + " " + demo, "", 1, "",
          "check_RT: the processor does not round to nearest and cannot be set to: the report would be wrong\n"},
         {ftz, "", 0, "sub: 1e-310 320 310 56.5685\n", ""},

@@ -1,16 +1,9 @@
 # package_changelog(FORMAT MARKDOWN HEADING OUTPUT VERSION MAINTAINER) writes
-# the changelog MARKDOWN (CHANGELOG.md), whose entries begin with a line that
-# matches HEADING (version, then time), to OUTPUT in the form a package's own
-# tools read. Each entry's lines are indented, and the newest entry gets
-# VERSION, the build's own. OUTPUT is rewritten only when it changes.
-#   DEB: the changelog.gz of a Debian package like this one, whose version
-#     has no Debian revision. Each entry becomes "check-rt (VERSION) unstable;
-#     urgency=medium", its lines indented by two blanks, items marked "*",
-#     and a closing line gives MAINTAINER and the entry's time.
-#   RPM: the %changelog of an RPM spec. Each entry becomes "* DAY MAINTAINER -
-#     VERSION", items marked "-", with no blank line inside an entry; lines
-#     that are no item's are indented by two blanks, so that none begins an
-#     entry, and every "%" is doubled, as rpm would take it for a macro.
+# MARKDOWN, whose entries begin with a line matching HEADING (version, time),
+# to OUTPUT as a Debian changelog (DEB) or an RPM spec's %changelog (RPM),
+# the newest entry with VERSION, the build's own. In an RPM's, no blank line
+# is kept inside an entry, and other lines than items are indented, so that
+# none begins an entry. OUTPUT is rewritten only when it changes.
 function(package_changelog format markdown heading output version maintainer)
   file(STRINGS "${markdown}" lines)
   set(text "")
@@ -59,6 +52,7 @@ function(package_changelog format markdown heading output version maintainer)
   string(REGEX REPLACE "\n\n\n+" "\n\n" text "${text}${closing}")
   string(REGEX REPLACE "\n+$" "\n" text "${text}")
   if(format STREQUAL "RPM")
+    # rpm would take a "%" for a macro.
     string(REPLACE "%" "%%" text "${text}")
   endif()
   file(WRITE "${output}.new" "${text}")

@@ -1,7 +1,5 @@
-# cpack includes this for each generator it runs, before it installs the
-# files to pack (CPACK_PROJECT_CONFIG_FILE in package/package.cmake).
-
-# An RPM keeps its changelog in its header; only the Debian package installs one.
+# Included by cpack for each generator (CPACK_PROJECT_CONFIG_FILE): only the
+# Debian package installs a changelog, an RPM has it in its header.
 if(CPACK_GENERATOR STREQUAL "DEB")
   list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${CPACK_CHECK_RT_DEBIAN_DOC})
 endif()

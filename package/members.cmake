@@ -1,14 +1,9 @@
-# cpack runs this once it has made the package, before it copies it to the
-# build folder (CPACK_POST_BUILD_SCRIPTS in package/package.cmake).
-#
-# A .deb is an ar archive of three members: debian-binary, control.tar.gz and
-# data.tar.gz. CPack writes each to a file of its own first and gives the
-# member that file's mode, which follows the umask of whoever runs cpack. The
-# mode field of each member's header becomes 100644 here, in place, as
-# dpkg-deb writes it. An ar archive is "!<arch>\n", then for each member a
-# header of 60 bytes (the mode at 40, 8 bytes; the size at 48, 10 bytes; "`\n"
-# at 58) and the member's data, padded to an even length. An RPM is no ar
-# archive, and rpmbuild writes it as it should be.
+# Run by cpack on the package it has made (CPACK_POST_BUILD_SCRIPTS). CPack
+# writes each member of a .deb to a file first and gives it that file's mode,
+# under the umask of whoever runs cpack: each becomes 100644, as from dpkg-deb.
+# An ar archive is "!<arch>\n", then for each member a header of 60 bytes (the
+# mode at 40, 8 bytes; the size at 48, 10 bytes; "`\n" at 58) and the data,
+# padded to an even length.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")
   return()
 endif()

@@ -23,12 +23,9 @@ inline bool is_space(char c)
 }
 
 // Reads one regular file front to back through a fixed buffer, so that memory
-// stays the same however long its lines or words are. Closes the file when it
-// goes. Other kinds, which could block for ever, never end, or read the
-// user's terminal, are refused: a FIFO, a socket or a terminal before
-// anything is read, a device once a read fails, finds nothing or needs more
-// than the first buffer, or its bytes make no record: only a device whose
-// first read holds a whole record is read as one.
+// stays the same however long its lines or words are. Other kinds, which
+// could block for ever, never end, or read the user's terminal, are refused
+// (the manual says when).
 class byte_reader {
 public:
     // How many bytes one read takes: a line, word or reading longer than this
@@ -51,8 +48,7 @@ public:
     bool skip_space();
 
     // A run of bytes: at most keep of them, valid until the next call, and
-    // how many there were. The count has 64 bits on every build, so that
-    // no run of a file, however long, can wrap it round to a small one.
+    // how many there were, in 64 bits on every build so that none wraps.
     struct run {
         std::string_view kept;
         std::uint64_t length;
@@ -71,11 +67,9 @@ public:
         return take_run(keep, [](char c) { return !is_space(c); });
     }
 
-    // The bytes read from the file and not yet taken; empty before the first
-    // read and whenever the buffer is used up (next_word then reads on).
-    // Three NUL bytes follow them, so that a scan can stop at the first byte
-    // it does not want without watching for the end as well, and may look
-    // at the next three bytes at once.
+    // The bytes read and not yet taken, followed by three NUL bytes, so that
+    // a scan can stop at the first byte it does not want without watching
+    // for the end, and may look at three bytes at once.
     std::string_view unread() const { return {buffer_.get() + pos_, end_ - pos_}; }
     // Takes count bytes of unread(), as if they had been skipped.
     void take(std::size_t count) { pos_ += count; }
@@ -86,17 +80,14 @@ public:
     // many it got; for a diagnostic that shows what lies behind.
     std::size_t reread(off_t offset, char* bytes, std::size_t count) const;
 
-    // Asks the system what kind of file this is, once: anything but a
-    // regular file or a directory is then refused. Reading asks by itself
-    // whenever it matters for not hanging, and failure() before it answers.
+    // Asks the system, once, whether this is a regular file or a directory;
+    // anything else is refused. Reading asks by itself where it matters.
     void check_kind();
 
-    // Whether the file was refused or an open or read failed, as far as
-    // reading has seen.
+    // Whether the file was refused or an open or read failed, so far.
     bool failed() const { return error_ != 0 || refusal_ != nullptr; }
-    // Why the file cannot be read, as a diagnostic says it, or "" if it can.
-    // Asks the kind first, so that the bytes of a device that happened to
-    // read are never taken for a damaged record.
+    // Why the file cannot be read, as a diagnostic says it, or "" if it can:
+    // the kind first, so that a device's bytes are never a damaged record.
     std::string failure();
 
 private:

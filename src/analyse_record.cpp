@@ -12,8 +12,8 @@
 #include <string>
 #include <system_error>
 
-// Every sum, product and quotient here, and the single rounding that
-// plain_reading_bytes relies on, must be rounded once, straight to a double.
+// Every sum, product and quotient here, and the single rounding that scaled
+// relies on, must be rounded once, straight to a double.
 // Where the compiler evaluates in a wider format (the x87 unit), it is not.
 static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles (on 32-bit x86: -msse2 -mfpmath=sse)");
 // Where the compiler says that it may round otherwise (g++ for fast-math and
@@ -122,6 +122,82 @@ private:
     bool exponent_ = false;
 };
 
+// The powers of ten that doubles hold exactly.
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int largest_exact_power = 22;
+constexpr std::uint64_t largest_exact_integer = std::uint64_t{1} << 53;
+// Fewer than 10^19 < 2^64: every such integer fits the digits' 64 bits.
+constexpr int most_exact_digits = 19;
+
+// digits * 10^power for digits of at most 2^53 and power within 22 of 0: both
+// are exact doubles, so one multiplication or division rounds the decimal
+// once, correctly.
+double scaled(std::uint64_t digits, std::ptrdiff_t power, bool negative)
+{
+    double magnitude = static_cast<double>(digits);
+    magnitude = power < 0 ? magnitude / exact_powers_of_ten[-power] : magnitude * exact_powers_of_ten[power];
+    return negative ? -magnitude : magnitude;
+}
+
+// Reads [p, last) itself when it is a number as a whole of at most 19
+// significant digits that make at most 2^53, times 10^-22 to 10^22: those
+// from_chars works out in floating point, the rest in integers. A library
+// built for the x87 unit (libstdc++ on 32-bit x86) rounds them twice, to the
+// unit's 64 bits and then to a double. Answers false to leave the run to
+// from_chars.
+bool exact_reading(const char* p, const char* last, double& value)
+{
+    bool negative = p != last && *p == '-';
+    p += negative;
+    std::uint64_t digits = 0;
+    int significant_digits = 0;
+    bool any_digit = false;
+    bool point = false;
+    // 64 bits on every build: it counts the fraction's digits, as many as the
+    // run holds.
+    std::int64_t power = 0;
+    for (; p != last && (is_digit(*p) || (*p == '.' && !point)); ++p) {
+        if (*p == '.') {
+            point = true;
+            continue;
+        }
+        any_digit = true;
+        if (point)
+            --power;
+        if (digits == 0 && *p == '0')
+            continue;
+        if (++significant_digits > most_exact_digits)
+            return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (!any_digit || digits > largest_exact_integer)
+        return false;
+    if (p != last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negative_exponent = p != last && *p == '-';
+        if (p != last && (*p == '-' || *p == '+'))
+            ++p;
+        if (p == last)
+            return false;
+        // Leading zeros add nothing; once the exponent is past the largest
+        // that can bring the power within range, the run is left to from_chars.
+        std::int64_t largest_exponent = negative_exponent ? largest_exact_power + power : largest_exact_power - power;
+        std::int64_t exponent = 0;
+        for (; p != last && is_digit(*p); ++p) {
+            exponent = exponent * 10 + (*p - '0');
+            if (exponent > largest_exponent)
+                return false;
+        }
+        power += negative_exponent ? -exponent : exponent;
+    }
+    if (p != last || power < -largest_exact_power || power > largest_exact_power)
+        return false;
+    value = scaled(digits, static_cast<std::ptrdiff_t>(power), negative);
+    return true;
+}
+
 // The run must make a number as a whole: "5e", "-" or "." do not. from_chars
 // takes no '+'; and since a run holds no letter but e and E, not "inf" or
 // "nan" either.
@@ -132,6 +208,8 @@ std::errc parse_reading(std::string_view run, double& value)
 {
     const char* first = run.data() + (!run.empty() && run[0] == '+');
     const char* last = run.data() + run.size();
+    if (exact_reading(first, last, value))
+        return std::errc();
     auto [end, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() && ec != std::errc::result_out_of_range)
         return ec;
@@ -159,11 +237,6 @@ std::string why_refused(std::errc ec)
     return " cannot be converted (" + std::make_error_code(ec).message() + "): ";
 }
 
-// The powers of ten that doubles hold exactly.
-constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int largest_exact_power = 22;
 // Below 2^53, so that every integer of this many digits is an exact double.
 constexpr int most_plain_digits = 15;
 constexpr int most_plain_exponent_digits = 3;
@@ -231,9 +304,7 @@ std::size_t plain_reading_bytes(std::string_view text, double& value)
     std::ptrdiff_t power = exponent - fraction_digits;
     if (power < -largest_exact_power || power > largest_exact_power)
         return 0;
-    double magnitude = static_cast<double>(digits);
-    magnitude = power < 0 ? magnitude / exact_powers_of_ten[-power] : magnitude * exact_powers_of_ten[power];
-    value = negative ? -magnitude : magnitude;
+    value = scaled(digits, power, negative);
     return static_cast<std::size_t>(p - text.data());
 }
 

@@ -221,11 +221,17 @@ TEST(AnalyseRecord, ReadingsAreCorrectlyRounded)
     const std::vector<std::string> words = {
         "327.52", "+327.52", "-327.52", "0327.520", "3.2752e2", "3.2752E+02", "327520e-3", "5.", ".5",
         "-0", "+0.0e0", "0.1", "123456789012345", "1234567890123456", "9007199254740993", "0.000000000000001",
-        "1e22", "1e23", "1e-22", "1e-23", "123456789012345e-22", "8.9255e-18", "1e0001", "1e-0001",
+        "1e22", "1e23", "1e-22", "1e-23", "123456789012345e-22", "8.9255e-18", "1e0001", "1e-0001", "-0e0000",
         "2.2250738585072011e-308", "4.9e-324", "1e-400", "3e-99999999999999999999", "0e99999", "7.0e+100",
         // Rounded twice, first to an integer or power of ten that is no
         // exact double and then again, these come out one bit off.
-        "911031307246966.3", "657784910.27943236", "3e23", "2e-23"};
+        "911031307246966.3", "657784910.27943236", "3e23", "2e-23",
+        // Digits and an exponent that a count of 64 bits would wrap round to 1 and -1.
+        "18446744073709551617", "1e-18446744073709551617",
+        // Four exponent digits keep these from the quick path. Rounded twice,
+        // to 64 bits and then to a double, as a library built for the x87 unit
+        // does, they come out one bit off.
+        "98844e0022", "451189e0021", "7777897e0018", "4845975e0018"};
     for (const std::string& word : words) {
         SCOPED_TRACE(word);
         double expected = std::strtod(word.c_str(), nullptr);

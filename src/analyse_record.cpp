@@ -155,10 +155,8 @@ bool exact_reading(const char* p, const char* last, double& value)
     int significant_digits = 0;
     bool any_digit = false;
     bool point = false;
-    // 64 bits on every build: it counts the fraction's digits, as many as the
-    // run holds.
-    std::int64_t power = 0;
-    for (; p != last && (is_digit(*p) || (*p == '.' && !point)); ++p) {
+    std::int64_t power = 0;  // as many fraction digits as the run holds, on every build
+    for (; p != last && (is_digit(*p) || *p == '.'); ++p) {
         if (*p == '.') {
             point = true;
             continue;
@@ -198,12 +196,9 @@ bool exact_reading(const char* p, const char* last, double& value)
     return true;
 }
 
-// The run must make a number as a whole: "5e", "-" or "." do not. from_chars
-// takes no '+'; and since a run holds no letter but e and E, not "inf" or
-// "nan" either.
-// Answers std::errc() for a number, invalid_argument for a run that is none,
-// result_out_of_range for one too large for a double, and whatever else
-// from_chars answered (a library may run out of memory).
+// A number_run must make a number as a whole: "5e", "-" or "." do not.
+// from_chars takes no '+'; a run holds no "inf" or "nan". Answers std::errc()
+// for a number, or else why not, as from_chars does.
 std::errc parse_reading(std::string_view run, double& value)
 {
     const char* first = run.data() + (!run.empty() && run[0] == '+');

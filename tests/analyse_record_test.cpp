@@ -261,15 +261,4 @@ TEST(AnalyseRecord, ReadingsAcrossTheBufferEnd)
     }
 }
 
-TEST(AnalyseRecord, FilesThatCannotBeRead)
-{
-    temp_dir tmp;
-    EXPECT_EQ(analyse_record(tmp.dir() + "missing.recheck", window_lower, window_upper).reason,
-              "No such file or directory");
-    EXPECT_EQ(analyse_record(tmp.dir(), window_lower, window_upper).reason, "Is a directory");
-    std::string with_nul = tmp.write("r.recheck", record_text(counting_readings(0)));
-    with_nul.insert(with_nul.find("r.recheck"), 1, '\0');
-    EXPECT_EQ(analyse_record(with_nul, window_lower, window_upper).reason, "file name holds a NUL byte");
-}
-
 }  // namespace

@@ -72,26 +72,4 @@ TEST(ScanList, SelectsEntriesOfTheTargetDate)
     }
 }
 
-TEST(ScanList, ReportsWhatItCannotReadAndGoesOn)
-{
-    struct row {
-        std::string list;
-        std::string err;  // after "check_RT: " and the directory
-    };
-    const std::vector<row> rows = {
-        {"ab20181219_x ab20181219_bad", "ab20181219_bad.recheck: only 1 of 32 readings\n"},
-        {"ab20181219_\x1b]0;x\a ab20181219_x", "ab20181219_\\x1b]0;x\\x07.recheck: No such file or directory\n"},
-    };
-    day d;
-    d.tmp.write("ab20181219_bad.recheck", record_text("320"));
-    for (const row& r : rows) {
-        SCOPED_TRACE(r.err);
-        std::vector<result_list> results;
-        std::string err;
-        EXPECT_FALSE(d.scan(r.list, results, err));
-        EXPECT_EQ(err, "check_RT: " + d.tmp.dir() + r.err);
-        EXPECT_EQ(labels_of(results), std::vector<std::string>{"x"});
-    }
-}
-
 }  // namespace

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# A build whose flags let the compiler round otherwise than IEEE doubles do is
-# refused when it is built, with g++ and with clang++, however the flags reach
-# the compiler: the record analysis does not compile where the compiler's
-# macros admit fast-math, and rounding_check fails the build where they do not.
+# Flags that let the compiler round otherwise than IEEE doubles do fail the
+# build, however they reach g++ or clang++: the analysis does not compile where
+# the compiler's macros admit them, and rounding_check fails where they do not.
 # Usage: tests/inexact_flags_test.sh SOURCE_DIR SCRATCH_DIR CLANG_CXX
 set -euo pipefail
-if (($# != 3)); then
-    echo "usage: $0 SOURCE_DIR SCRATCH_DIR CLANG_CXX" >&2
-    exit 2
-fi
+(($# == 3)) || { echo "usage: $0 SOURCE_DIR SCRATCH_DIR CLANG_CXX" >&2; exit 2; }
 source_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 scratch=$(cd "$2" && pwd)
 clang=$3
 failed=0
+fail() { echo "inexact_flags_test: $*" >&2; failed=1; }
 
 # refused EXPECTED_TEXTS COMPILER CMAKE_ARGUMENT...: configuring succeeds,
 # building check_RT fails, and the log says each line of EXPECTED_TEXTS. The
@@ -26,23 +23,13 @@ refused() {
     rm -rf "$build"
     if ! cmake -S "${project:-$source_dir}" -B "$build" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CXX_COMPILER="$cxx" "$@" >"$log" 2>&1; then
-        tail -n 20 "$log"
-        echo "inexact_flags_test: $row does not configure" >&2
-        failed=1
-        return
+        tail -n 20 "$log"; fail "$row does not configure"; return
     fi
     if cmake --build "$build" -j2 --target check_RT >>"$log" 2>&1; then
-        echo "inexact_flags_test: $row gave a check_RT" >&2
-        failed=1
-        return
+        fail "$row gave a check_RT"; return
     fi
     while IFS= read -r text; do
-        if ! grep -qF -- "$text" "$log"; then
-            tail -n 20 "$log"
-            echo "inexact_flags_test: $row failed without saying '$text'" >&2
-            failed=1
-            return
-        fi
+        grep -qF -- "$text" "$log" || { tail -n 20 "$log"; fail "$row failed without saying '$text'"; return; }
     done <<<"$expected"
     echo "refused: $row"
 }
@@ -59,11 +46,10 @@ for cxx in g++ "$clang"; do
 done
 refused "$by_macro" g++ -DCMAKE_CXX_FLAGS=-ffinite-math-only
 refused "$by_check" g++ -DCMAKE_CXX_FLAGS=-fsingle-precision-constant
-# clang++ shows these in no macro: it then divides by 31 as a multiplication
-# by 1/31, and fuses squares into the sum where the contraction comes after
-# the project's -ffp-contract=off, as a launcher's flags or
-# CCC_OVERRIDE_OPTIONS do. g++ fuses only where it does not vectorise the
-# sum of squares, as at -Os.
+# clang++ shows these in no macro: it divides by 31 as a multiplication by
+# 1/31, and fuses squares into the sum where the contraction comes after the
+# project's -ffp-contract=off (a launcher's flags, CCC_OVERRIDE_OPTIONS). g++
+# fuses only where it does not vectorise the sum of squares, as at -Os.
 reciprocal=-freciprocal-math
 fused="-mfma -ffp-contract=fast"
 refused "wrong, as when the division by 31 becomes a multiplication by 1/31" "$clang" -DCMAKE_CXX_FLAGS=$reciprocal

@@ -16,12 +16,8 @@ groff -man -Tutf8 -ww -P-cbou "$page" >"$tmp/page" 2>"$tmp/warnings"
 if [ -s "$tmp/warnings" ]; then
     echo "groff warns:"; cat "$tmp/warnings"; status=1
 fi
-if command -v mandoc >/dev/null && ! mandoc -Tlint -W warning "$page"; then
-    status=1
-fi
+if command -v mandoc >/dev/null && ! mandoc -Tlint -W warning "$page"; then status=1; fi
 for line in "${data_dir}resultlist.txt" "${data_dir}entry.recheck" "dated $date."; do
-    if ! grep -qF -- "$line" "$tmp/page"; then
-        echo "the page does not show: $line"; status=1
-    fi
+    grep -qF -- "$line" "$tmp/page" || { echo "the page does not show: $line"; status=1; }
 done
 exit $status

@@ -1,26 +1,15 @@
 #!/usr/bin/env bash
-# A site's build packs into a Debian package that holds the stripped, hardened
-# tool, its gzipped page, the copyright notice and the changelog and nothing
-# else, says in its fields what it is and which directory and date it was
-# built for, with the date in its version, and works when unpacked. Building
-# it builds no benchmark or test program. The RPM holds the same tool, page
-# and notice, byte for byte, has the changelog in its header and says the
-# same in its own fields; cpack makes it without any of Debian's tools.
-# Installed over the package of another day, either shows that day's manual
-# page.
-# Nothing is installed on this machine: the packages are only looked into and
-# unpacked.
-# Needs cmake, g++, dpkg-dev (cpack works out Depends with dpkg-shlibdeps),
-# readelf (binutils, which g++ brings), rpm, cpio and man-db.
-# Usage: tests/package_test.sh SOURCE_DIR SCRATCH_DIR
-# SCRATCH_DIR's path has no blank: rpmbuild cannot work under one.
-# The build, the data directory and the unpacked package are left in
-# SCRATCH_DIR to look at; what an earlier run left there is removed first.
+# A site's build makes a Debian package and an RPM of the same stripped,
+# hardened tool, gzipped page and copyright notice, and the changelog, and
+# nothing else, with no benchmark or test built and no Debian tool run for the
+# RPM. Their fields name the directory and date, their versions the date, and
+# the tool works unpacked. Over another day's package, either shows that day's
+# page. Nothing is installed on this machine.
+# Needs cmake, g++, dpkg-dev, binutils, rpm, cpio and man-db.
+# Usage: tests/package_test.sh SOURCE_DIR SCRATCH_DIR (a path without a blank,
+# for rpmbuild); what it makes is left there, and removed by the next run.
 set -euo pipefail
-if (($# != 2)); then
-    echo "usage: $0 SOURCE_DIR SCRATCH_DIR" >&2
-    exit 2
-fi
+(($# == 2)) || { echo "usage: $0 SOURCE_DIR SCRATCH_DIR" >&2; exit 2; }
 source_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 scratch=$(cd "$2" && pwd)
@@ -55,10 +44,7 @@ cmake --build "$build" -j2 >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
 project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 version=$project_version+$date
 the_one() {
-    if (($# != 1)) || [[ ! -f $1 ]]; then
-        echo "cpack made no single ${1##*.} in $build" >&2
-        exit 1
-    fi
+    (($# == 1)) && [[ -f $1 ]] || { echo "cpack made no single ${1##*.} in $build" >&2; exit 1; }
     echo "$1"
 }
 deb=$(the_one "$build"/*.deb)
@@ -151,8 +137,8 @@ rpm -qp --changelog "$rpm" | grep '^\* ' >"$tmp/entries" || true
 [[ $(head -1 "$tmp/entries") == "* "*" $maintainer - $version-1" && $(wc -l <"$tmp/entries") == "$releases" ]] ||
     fail "the RPM's changelog has the entries $(tr '\n' ' ' <"$tmp/entries")"
 
-# Hardened as Debian's binaries are, and stripped of .comment. readelf's
-# output is kept in files: grep -q would stop reading it, and pipefail fail.
+# Hardened as Debian's binaries are, and stripped of .comment and .note. In
+# files, since grep -q would stop reading readelf's output, and pipefail fail.
 exe=$root/usr/bin/check_RT
 readelf -hW "$exe" >"$tmp/header"
 readelf -lW "$exe" >"$tmp/segments"
@@ -169,21 +155,16 @@ grep -Eq ' __[a-z_]+_chk(@| |$)' "$tmp/symbols" || fail "check_RT calls no check
 
 # A day of one record, readings 0 to 31, in the directory the package was built for.
 echo "ab${date}_x" >"${data}resultlist.txt"
-{
-    for i in $(seq 33); do echo "header line $i"; done
-    echo TAG
-    seq -s ' ' 0 31
-} >"${data}ab${date}_x.recheck"
+{ printf 'header line %s\n' $(seq 33); echo TAG; seq -s ' ' 0 31; } >"${data}ab${date}_x.recheck"
 status=0
 "$root/usr/bin/check_RT" >"$tmp/out" 2>"$tmp/err" || status=$?
 [[ $status == 0 ]] || fail "the packaged check_RT exits with $status"
 printf 'x: 0 31 15.5 9.38083\n' | cmp -s - "$tmp/out" || fail "the packaged check_RT reports '$(cat "$tmp/out")'"
 [[ ! -s $tmp/err ]] || fail "the packaged check_RT says '$(cat "$tmp/err")'"
 
-# Another day's package unpacked over this one, as dpkg -i or rpm -U would
-# install it: man, keeping formatted copies of pages as man-db does in
-# /var/cache/man, shows the new day's page rather than its copy of the
-# first. Its settings name folders under SCRATCH_DIR only.
+# Another day's package unpacked over this one, as dpkg -i or rpm -U would: man,
+# keeping formatted pages as man-db does in /var/cache/man (here in
+# SCRATCH_DIR), shows the new day's page, not its copy of the first.
 next_date=20240301
 { cmake "$build" -DCHECK_RT_TARGET_DATE="$next_date" && cmake --build "$build" -j2 &&
   (cd "$build" && cpack -G DEB && cpack -G RPM); } >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
@@ -193,11 +174,8 @@ for first in "$deb" "$rpm"; do
     rm -rf "$man_root" "$scratch/man-cache"
     mkdir -p "$man_root" "$scratch/man-cache/cat1"
     for package in "$first" "${first//+$date/+$next_date}"; do
-        if [[ $package == *.deb ]]; then
-            dpkg-deb -x "$package" "$man_root"
-        else
-            rpm2cpio "$package" | (cd "$man_root" && cpio -idmu --quiet)
-        fi
+        [[ $package == *.rpm ]] || dpkg-deb -x "$package" "$man_root"
+        [[ $package == *.deb ]] || rpm2cpio "$package" | (cd "$man_root" && cpio -idmu --quiet)
         shown=$(env -u MANWIDTH -u MANOPT LC_ALL=C man -C "$tmp/man.conf" -M "$man_root/usr/share/man" check_RT 2>&1 | tail -1)
     done
     [[ -e $scratch/man-cache/cat1/check_RT.1.gz ]] || fail "man kept no formatted copy of the page"
@@ -205,7 +183,5 @@ for first in "$deb" "$rpm"; do
         fail "over $(basename "$first"), the next day's package has man show '$shown'"
 done
 
-if ((failed)); then
-    exit 1
-fi
+((failed == 0)) || exit 1
 echo "package_test: $(basename "$deb") and $(basename "$rpm") are right"
